@@ -1,0 +1,68 @@
+// The property sheet of six pages, and the General page.
+#include <windows.h>
+#include <commctrl.h>
+#include <stddef.h>
+
+#include "app/app.h"
+#include "pages/pages.h"
+#include "res/resource.h"
+
+HINSTANCE InstanceHandle = NULL;
+
+// The sheet is filled with the first-version structures, whose size the
+// device's 32-bit sheet expects: 40 bytes each there.
+const UINT kHeaderV1Size = offsetof(PROPSHEETHEADERW, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK);
+const UINT kPageV1Size = sizeof(PROPSHEETPAGEW_V1);
+static_assert(sizeof(void*) != 4 || kHeaderV1Size == 40, "32-bit sheet header must be 40 bytes");
+static_assert(sizeof(void*) != 4 || kPageV1Size == 40, "32-bit sheet page must be 40 bytes");
+// The sheet steps through the page array by each page's dwSize.
+static_assert(kPageV1Size == offsetof(PROPSHEETPAGEW, pcRefParent) + sizeof(void*), "page layout");
+
+namespace {
+
+struct PageEntry {
+    const wchar_t* title;
+    int dialog;
+    DLGPROC procedure;
+};
+
+const PageEntry kPages[] = {
+    {L"General", IDD_GENERAL, GeneralPageProc},
+    {L"Settings", IDD_SETTINGS, SettingsPageProc},
+    {L"Parameters", IDD_PARAMETERS, ParametersPageProc},
+    {L"Tools", IDD_TOOLS, ToolsPageProc},
+    {L"Device", IDD_DEVICE, DevicePageProc},
+    {L"Advance", IDD_ADVANCE, AdvancePageProc},
+};
+const int kPageCount = sizeof kPages / sizeof kPages[0];
+const int kDevicePage = 4;
+
+}  // namespace
+
+int RunPropertySheet(HWND owner) {
+    PROPSHEETPAGEW_V1 pages[kPageCount] = {};
+    for (int i = 0; i < kPageCount; ++i) {
+        pages[i].dwSize = kPageV1Size;
+        pages[i].dwFlags = PSP_USETITLE;
+        pages[i].hInstance = InstanceHandle;
+        pages[i].pszTemplate = MAKEINTRESOURCEW(kPages[i].dialog);
+        pages[i].pfnDlgProc = kPages[i].procedure;
+        pages[i].pszTitle = kPages[i].title;
+        pages[i].lParam = 0;
+    }
+    PROPSHEETHEADERW header = {};
+    header.dwSize = kHeaderV1Size;
+    header.dwFlags = PSH_PROPSHEETPAGE;
+    header.hwndParent = owner;
+    header.hInstance = InstanceHandle;
+    header.pszCaption = L"Quillon Inc.";
+    header.nPages = kPageCount;
+    header.nStartPage = kDevicePage;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(pages);
+    return (int)PropertySheetW(&header);
+}
+
+INT_PTR CALLBACK GeneralPageProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_GENERAL_EXIT) PostQuitMessage(0);
+    return FALSE;
+}

@@ -1,0 +1,18 @@
+# libFuzzer targets (clang): reply checks, record decoders and the exchange
+# against a driver that answers arbitrary counts and bytes.
+set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
+set(FUZZ_SECONDS 20 CACHE STRING "How long the test command runs each fuzz target")
+
+add_library(tp_neutral_fuzz STATIC ${NEUTRAL_SOURCES})
+target_compile_options(tp_neutral_fuzz PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+
+foreach(target reply_checks records exchange)
+  add_executable(fuzz_${target} tests/fuzz/fuzz_${target}.cpp)
+  target_compile_options(fuzz_${target} PRIVATE ${FUZZ_FLAGS})
+  target_link_options(fuzz_${target} PRIVATE ${FUZZ_FLAGS})
+  target_link_libraries(fuzz_${target} PRIVATE tp_neutral_fuzz)
+  if(TOUCHPANEL_TESTS)
+    add_test(NAME fuzz_${target}
+             COMMAND fuzz_${target} -max_total_time=${FUZZ_SECONDS} -print_final_stats=1)
+  endif()
+endforeach()

@@ -1,0 +1,21 @@
+# Host build of the platform-neutral code and the emulator, with their unit tests.
+set(NATIVE_FLAGS -Wall -Wextra)
+if(TOUCHPANEL_SANITIZE)
+  list(APPEND NATIVE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+add_compile_options(${NATIVE_FLAGS})
+
+add_library(tp_neutral STATIC ${NEUTRAL_SOURCES})
+add_library(tp_sim STATIC ${SIM_SOURCES})
+target_link_libraries(tp_sim PUBLIC tp_neutral)
+
+if(TOUCHPANEL_TESTS)
+  include(cmake/googletest.cmake)
+  include(GoogleTest)
+  file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+  add_executable(touchpanel_native_tests ${NATIVE_TEST_SOURCES})
+  target_link_libraries(touchpanel_native_tests PRIVATE tp_neutral tp_sim gtest gmock gtest_main)
+  target_compile_definitions(touchpanel_native_tests PRIVATE TOUCHPANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(touchpanel_native_tests DISCOVERY_TIMEOUT 60)
+endif()

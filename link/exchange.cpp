@@ -1,0 +1,107 @@
+#include "link/exchange.h"
+
+#include <string.h>
+
+#include "link/calibration_table.h"
+#include "link/driver.h"
+
+CalibrationPoint CalibrationTable[kCalibrationPoints];
+
+void FormatHex(uint32_t value, int digits, char* out) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = kDigits[value & 0xF];
+        value >>= 4;
+    }
+}
+
+int BuildCommandFrame(const char* body, CommandFrame* frame) {
+    size_t n = strlen(body);
+    if (n > kMaxBody) return 0;
+    frame->bytes[0] = kSOH;
+    memcpy(frame->bytes + 1, body, n);
+    frame->bytes[n + 1] = kCR;
+    frame->length = (uint32_t)n + 2;
+    return 1;
+}
+
+int PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]) {
+    switch (check) {
+        case Acknowledgement:
+            return q >= 3 && b[q - 3] == kSOH && b[q - 2] == '0' && b[q - 1] == kCR;
+        case ParameterReply:
+            if (q < 6 || b[q - 1] != kCR || b[q - 6] != kSOH) return 0;
+            if (chars) memcpy(chars, b + q - 5, 4);
+            return 1;
+        case LenientAcknowledgement:
+            return (q >= 1 && b[q - 1] == kCR) || (q >= 3 && b[q - 3] == kSOH) ||
+                   (q >= 2 && b[q - 2] == '0');
+    }
+    return 0;
+}
+
+int PassesShortReplyCheck(const uint8_t* b, uint32_t q) { return q >= 2 && b[1] == '0'; }
+
+int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uint32_t settleMs,
+                    char reply[4]) {
+    uint8_t buffer[kReplyBufferSize];
+    // Every pass counts as an attempt, an overflow pass included, so a driver
+    // that always reports a flood cannot keep the exchange going.
+    for (uint32_t attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        DrvPurge();
+        DrvWrite(frame, length);
+        PortSleep(settleMs);
+        uint32_t pending = DrvPendingCount();
+        if (pending >= kReplyBufferSize) {
+            DrvPurge();
+            continue;
+        }
+        memset(buffer, 0, sizeof buffer);
+        uint32_t q = DrvRead(buffer, pending);
+        if (q > pending) q = pending;
+        if (PassesReplyCheck(check, buffer, q, reply)) return 1;
+    }
+    return 0;
+}
+
+int ExchangeBody(const char* body, ReplyCheck check, uint32_t settleMs, char reply[4]) {
+    CommandFrame frame;
+    if (!BuildCommandFrame(body, &frame)) return 0;
+    return ExchangeCommand(frame.bytes, frame.length, check, settleMs, reply);
+}
+
+int CalibrationCommand(int start) {
+    return ExchangeBody(start == 1 ? "CR" : "R", Acknowledgement, kSettleMs, 0);
+}
+
+int SetTouchMode(uint8_t mode) {
+    if (!ExchangeBody(mode == 3 ? "MP" : "MS", Acknowledgement, kSettleMs, 0)) return 0;
+    return DrvSetTouchMode(mode);
+}
+
+int UploadCalibrationTable() {
+    if (!DriverIsOpen()) return 0;
+    for (int p = 0; p < kCalibrationPoints; ++p) {
+        for (int c = 0; c < 2; ++c) {
+            int32_t value = c == 0 ? CalibrationTable[p].x : CalibrationTable[p].y;
+            char body[9] = "SP";
+            FormatHex(0x10 + 2 * p + c, 2, body + 2);
+            FormatHex((uint32_t)value & 0xFFFF, 4, body + 4);
+            body[8] = 0;
+            if (!ExchangeBody(body, Acknowledgement, kUploadSettleMs, 0)) return 0;
+        }
+    }
+    return ExchangeBody("PL", Acknowledgement, kUploadSettleMs, 0);
+}
+
+void ResetOnClose() {
+    static const uint8_t kReset[3] = {kSOH, 'R', kCR};
+    for (uint32_t attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        DrvPurge();
+        DrvWrite(kReset, sizeof kReset);
+        PortSleep(kSettleMs);
+        uint8_t buffer[8] = {0};
+        uint32_t q = DrvRead(buffer, sizeof buffer);
+        if (PassesShortReplyCheck(buffer, q)) return;
+    }
+}

@@ -1,0 +1,44 @@
+// Controller command exchange: frames SOH body CR through the driver's byte pipe.
+#pragma once
+#include <stdint.h>
+
+const uint8_t kSOH = 0x01;
+const uint8_t kCR = 0x0D;
+const uint32_t kMaxFrame = 15;
+const uint32_t kMaxBody = kMaxFrame - 2;
+const uint32_t kReplyBufferSize = 255;
+const uint32_t kMaxAttempts = 4;
+const uint32_t kSettleMs = 200;
+const uint32_t kUploadSettleMs = 50;
+
+enum ReplyCheck { Acknowledgement, ParameterReply, LenientAcknowledgement };
+
+struct CommandFrame {
+    uint8_t bytes[kMaxFrame];
+    uint32_t length;
+};
+
+// SOH + body + CR; 0 when the body does not fit in a frame.
+int BuildCommandFrame(const char* body, CommandFrame* frame);
+
+// Judges q bytes of one read by their tail. With ParameterReply the four
+// characters between SOH and CR are handed back in chars (when chars is set).
+int PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]);
+
+// The short-reply check of ResetOnClose: the head of an acknowledgement.
+int PassesShortReplyCheck(const uint8_t* b, uint32_t q);
+
+// Purge, write, settle, read and judge; at most four attempts.
+int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uint32_t settleMs,
+                    char reply[4]);
+
+// Sends the body as a frame through ExchangeCommand.
+int ExchangeBody(const char* body, ReplyCheck check, uint32_t settleMs, char reply[4]);
+
+int CalibrationCommand(int start);
+int SetTouchMode(uint8_t mode);
+int UploadCalibrationTable();
+void ResetOnClose();
+
+// value as `digits` upper-case hexadecimal digits with leading zeros.
+void FormatHex(uint32_t value, int digits, char* out);

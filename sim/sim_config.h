@@ -1,0 +1,47 @@
+// Initial state and faults of the emulated driver and controller, parsed from
+// a comma-separated list of key=value (the TOUCHPANEL_SIM variable).
+#pragma once
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+struct RecordValue {
+    char address[2];
+    char chars[4];
+};
+
+struct CountOverride {
+    uint32_t code;
+    uint32_t count;
+};
+
+struct SimConfig {
+    // Driver.
+    bool driverAbsent = false;
+    uint8_t rotation = 0;
+    uint8_t touchMode = 1;
+    uint8_t disabled = 0;
+    std::vector<uint32_t> failRequests;       // the request fails and writes nothing
+    std::vector<uint32_t> noByteRequests;     // the request succeeds but writes no byte
+    std::vector<CountOverride> countOverrides;  // the request reports this byte count
+    bool noSample = false;                    // touches never yield a sample
+    bool noComplete = false;                  // a touched point never completes
+
+    // Controller firmware.
+    std::vector<RecordValue> records;         // initial records over the factory ones
+    uint32_t latencyMs = 20;
+    bool silent = false;
+    bool garbage = false;
+    bool echo = false;
+    bool overflow = false;
+    std::string dropPrefix;
+    uint32_t dropNth = 0;
+
+    // Screen the panel model covers.
+    int screenWidth = 640;
+    int screenHeight = 480;
+};
+
+// Unknown keys and malformed values are reported in error (when given).
+bool ParseSimConfig(const char* text, SimConfig* config, std::string* error);

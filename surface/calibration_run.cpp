@@ -1,0 +1,88 @@
+#include "surface/calibration_run.h"
+
+#include "app/app.h"
+#include "link/driver.h"
+#include "link/exchange.h"
+#include "surface/fullscreen.h"
+#include "surface/gdi_guards.h"
+#include "surface/overlays.h"
+
+UINT_PTR CalibrationTimer = 0;
+
+namespace {
+
+void FinishCalibration(HWND window) {
+    // No tick may run past the last point: the failure message's own loop
+    // would otherwise dispatch one, addressing a position beyond the table.
+    KillTimer(window, CalibrationTimer);
+    if (!UploadCalibrationTable()) MessageBoxW(NULL, L"Do calibration fail!", L"Message", MB_OK);
+    CalibrationCommand(0);
+    CalibrationActive = 0;
+    TickCount = 0;
+    CalibrationMode = 0;
+    CaptureState = CaptureIdle;
+    CloseFullScreenWindow(window);
+}
+
+}  // namespace
+
+void StartCalibration(int mode) {
+    CalibrationActive = 1;
+    CaptureState = CaptureWaitingSample;
+    CalibrationCommand(1);
+    DrvSelectCalibrationPoint(0, (uint8_t)mode);
+    if (!OpenFullScreenWindow(InstanceHandle)) {
+        // Leave nothing behind: no collapsed taskbar, no run marked active,
+        // and the controller out of calibration mode again.
+        CalibrationActive = 0;
+        CaptureState = CaptureIdle;
+        CalibrationCommand(0);
+        return;
+    }
+    CollapseTaskbar();
+}
+
+void StartCalibrationTimer(HWND window) {
+    if (CalibrationActive != 1) return;
+    CalibrationTimer = SetTimer(window, kCalibrationTimerId, kCalibrationTimerMs, NULL);
+    TickCount = 0;
+}
+
+void CalibrationTick(HWND window) {
+    ++TickCount;
+    bool lastPointDone = false;
+    {
+        WindowDC dc(window);
+        DrawProgressBar(dc, TickCount);
+        int position = CurrentTargetPosition();
+        DrawTargetRings(dc, position, TickCount % 2);
+        if (CaptureState == CaptureWaitingSample) {
+            if (CaptureCalibrationSample() == 1) {
+                DrawTouchedMarker(dc, position);
+                CaptureState = CaptureWaitingComplete;
+            }
+        } else if (CaptureState == CaptureWaitingComplete) {
+            DrawTouchedMarker(dc, position);
+            if (DrvIsPointComplete() == 1) {
+                TickCount = 0;
+                ClearProgressBar(dc);
+                ++CurrentPointIndex;
+                if (CurrentPointIndex < CalibrationMode) {
+                    CaptureState = CaptureWaitingSample;
+                    DrvSelectCalibrationPoint(CurrentPointIndex, CalibrationMode);
+                } else {
+                    lastPointDone = true;
+                }
+            }
+        }
+    }
+    if (lastPointDone) {
+        FinishCalibration(window);
+        return;
+    }
+    if (TickCount > kCalibrationTimeoutTicks) {
+        CloseFullScreenWindow(window);
+        TickCount = 0;
+        CalibrationMode = 0;
+    }
+}

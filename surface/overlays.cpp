@@ -1,0 +1,81 @@
+#include "surface/overlays.h"
+
+#include "surface/gdi_guards.h"
+#include "surface/overlay_geometry.h"
+
+namespace {
+
+const COLORREF kWhite = 0xFFFFFF;
+const COLORREF kYellow = 0x00FFFF;
+const COLORREF kBarRed = 0x0000E1;
+const COLORREF kBackgroundGrey = 0x808080;
+const COLORREF kUnlitGrey = 0xC8D0C8;
+const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine* lines, int count) {
+    ScopedPen pen(dc, width, colour);
+    for (int i = 0; i < count; ++i) {
+        MoveToEx(dc, lines[i].from.x, lines[i].from.y, NULL);
+        LineTo(dc, lines[i].to.x, lines[i].to.y);
+    }
+}
+
+void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
+    ScopedPen pen(dc, 2, colour);
+    ScreenPoint corners[5];
+    SquareOutline(centre, r, corners);
+    POINT points[5];
+    for (int i = 0; i < 5; ++i) points[i] = POINT{corners[i].x, corners[i].y};
+    Polyline(dc, points, 5);
+}
+
+// The three nested squares of a target; colours[i] for half-size 5, 10, 15.
+void DrawSquares(HDC dc, int position, const COLORREF colours[3]) {
+    ScreenPoint centre;
+    if (!TargetPixel(position, ScreenWidth(), ScreenHeight(), &centre)) return;
+    for (int i = 0; i < 3; ++i) DrawSquare(dc, colours[i], centre, kTargetSquareHalfSizes[i]);
+}
+
+}  // namespace
+
+void DrawCalibrationFrame(HDC dc) {
+    ScreenLine lines[6];
+    CalibrationFrameLines(ScreenWidth(), ScreenHeight(), lines);
+    DrawLines(dc, 2, kWhite, lines, 6);
+}
+
+void DrawLinearityGrid(HDC dc, int tolerance) {
+    int w = ScreenWidth(), h = ScreenHeight();
+    ScreenLine grid[10], band[20];
+    GridLines(w, h, grid);
+    DrawLines(dc, 1, kWhite, grid, 10);
+    ToleranceLines(w, h, tolerance, band);
+    DrawLines(dc, 1, kYellow, band, 20);
+}
+
+void DrawProgressBar(HDC dc, int ticks) {
+    ScreenLine bar = ProgressBarLine(ScreenWidth(), ScreenHeight(), ticks);
+    DrawLines(dc, kProgressBarWidth, kBarRed, &bar, 1);
+}
+
+void ClearProgressBar(HDC dc) {
+    int w = ScreenWidth(), h = ScreenHeight();
+    ScreenLine eraser = ProgressEraserLine(w, h);
+    DrawLines(dc, kProgressBarWidth, kBackgroundGrey, &eraser, 1);
+    ScreenLine margins[2];
+    SideMarginLines(w, h, margins);
+    DrawLines(dc, 2, kWhite, margins, 2);
+}
+
+void DrawTargetRings(HDC dc, int position, int lit) {
+    const COLORREF grey[3] = {kUnlitGrey, kUnlitGrey, kUnlitGrey};
+    DrawSquares(dc, position, lit == 1 ? kRingColours : grey);
+}
+
+void DrawTouchedMarker(HDC dc, int position) {
+    const COLORREF yellow[3] = {kYellow, kYellow, kYellow};
+    DrawSquares(dc, position, yellow);
+}
