@@ -12,7 +12,6 @@ namespace {
 
 const uint8_t kSOH = 0x01, kCR = 0x0D;
 const size_t kMaxBody = 13;
-const size_t kOverflowBurst = 300;
 
 bool Contains(const std::vector<uint32_t>& codes, uint32_t code) {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
@@ -102,14 +101,20 @@ void Emulator::ReceiveByte(uint8_t b) {
 void Emulator::HandleFrame(const std::string& body) {
     frames_.push_back(body);
     trace_.Line(clock_.Now(), "TX " + body);
-    if (!config_.dropPrefix.empty() && body.compare(0, config_.dropPrefix.size(), config_.dropPrefix) == 0 &&
-        ++dropSeen_ == (int)config_.dropNth)
-        return;
+    if (!config_.dropPrefix.empty() && body.compare(0, config_.dropPrefix.size(), config_.dropPrefix) == 0) {
+        // A resend is the same frame again: it counts once, and stays unanswered.
+        if (body != lastDropCandidate_) {
+            ++dropSeen_;
+            lastDropCandidate_ = body;
+        }
+        if (dropSeen_ == (int)config_.dropNth) return;
+    }
     std::vector<uint8_t> answer = Answer(body);
     if (config_.silent) return;
+    if (config_.ackOnly) answer = Acknowledge();
     if (config_.garbage) answer = {0x02, '9', '9', '9'};
     std::vector<uint8_t> bytes;
-    if (config_.overflow) bytes.assign(kOverflowBurst, 0x55);
+    bytes.assign(config_.overflowBytes, 0x55);
     if (config_.echo) {
         bytes.push_back(kSOH);
         bytes.insert(bytes.end(), body.begin(), body.end());
@@ -184,13 +189,17 @@ void Emulator::Deliver() {
 
 // ---- panel ----
 
-void Emulator::TouchDown(int x, int y) {
+void Emulator::TouchDown(int x, int y) { TakeSample(x, y, panel_.Raw(x, y)); }
+
+void Emulator::TouchDownRaw(int32_t rawX, int32_t rawY) { TakeSample(-1, -1, RawPoint{rawX, rawY}); }
+
+void Emulator::TakeSample(int x, int y, RawPoint raw) {
     penDown_ = true;
     if (!calibrationMode_ || !hasSelection_ || sampleTaken_ || config_.noSample) return;
-    sample_ = panel_.Raw(x, y);
+    sample_ = raw;
     sampleTaken_ = true;
     trace_.Line(clock_.Now(), "TOUCH " + std::to_string(x) + " " + std::to_string(y) + " " +
-                                  std::to_string(sample_.x) + " " + std::to_string(sample_.y));
+                                  std::to_string(raw.x) + " " + std::to_string(raw.y));
 }
 
 void Emulator::TouchUp() {

@@ -27,6 +27,8 @@ public:
     // The panel's side: a press and a release at a screen point.
     void TouchDown(int screenX, int screenY);
     void TouchUp();
+    // A press that the panel reports with exactly these raw coordinates.
+    void TouchDownRaw(int32_t rawX, int32_t rawY);
 
     // What the driver keeps.
     uint8_t Rotation() const { return rotation_; }
@@ -57,6 +59,7 @@ private:
         std::vector<uint8_t> bytes;
     };
 
+    void TakeSample(int screenX, int screenY, RawPoint raw);
     void ReceiveByte(uint8_t b);
     void HandleFrame(const std::string& body);
     std::vector<uint8_t> Answer(const std::string& body);
@@ -90,6 +93,7 @@ private:
     int commits_ = 0;
     CalibrationQuality quality_;
     int dropSeen_ = 0;
+    std::string lastDropCandidate_;
     std::vector<std::string> frames_;
     int writes_ = 0;
 };

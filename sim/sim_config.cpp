@@ -105,8 +105,14 @@ bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
     if (key == "latency") return ParseNumber(value, &c->latencyMs);
     if (key == "silent") return ParseFlag(value, &c->silent);
     if (key == "garbage") return ParseFlag(value, &c->garbage);
+    if (key == "ackonly") return ParseFlag(value, &c->ackOnly);
     if (key == "echo") return ParseFlag(value, &c->echo);
-    if (key == "overflow") return ParseFlag(value, &c->overflow);
+    if (key == "overflow") {
+        // 1 is a burst of 300 bytes; a larger number is the burst's exact size.
+        if (!ParseNumber(value, &c->overflowBytes)) return false;
+        if (c->overflowBytes == 1) c->overflowBytes = 300;
+        return true;
+    }
     if (key == "drop") {
         size_t colon = value.rfind(':');
         if (colon == std::string::npos || colon == 0) return false;

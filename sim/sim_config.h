@@ -33,8 +33,9 @@ struct SimConfig {
     uint32_t latencyMs = 20;
     bool silent = false;
     bool garbage = false;
+    bool ackOnly = false;                     // every frame is answered with an acknowledgement
     bool echo = false;
-    bool overflow = false;
+    uint32_t overflowBytes = 0;               // noise sent before every reply
     std::string dropPrefix;
     uint32_t dropNth = 0;
 

@@ -1,0 +1,122 @@
+#include "sim_fixture.h"
+
+#include "link/driver.h"
+
+using DriverTest = SimTest;
+
+TEST_F(DriverTest, WriteRefusesMoreThanFifteenBytesAndSendsFifteen) {
+    uint8_t bytes[16] = {0};
+    EXPECT_FALSE(DrvWrite(bytes, 16));
+    EXPECT_EQ(emu->WriteCount(), 0);
+    EXPECT_TRUE(DrvWrite(bytes, 15));
+    EXPECT_EQ(emu->WriteCount(), 1);
+}
+
+TEST_F(DriverTest, PendingCountNeedsExactlyFourBytes) {
+    Install("count=15:3");
+    uint8_t frame[] = {1, 'R', 0x0D};
+    DrvWrite(frame, 3);
+    emu->Clock().Advance(100);
+    EXPECT_EQ(DrvPendingCount(), 0u);
+    Install("count=15:0");
+    EXPECT_EQ(DrvPendingCount(), 0u);
+    Install("");
+    DrvWrite(frame, 3);
+    emu->Clock().Advance(100);
+    EXPECT_EQ(DrvPendingCount(), 3u);
+}
+
+TEST_F(DriverTest, SettingWritesAndTheirCountRules) {
+    EXPECT_TRUE(DrvSetRotation(2));
+    EXPECT_EQ(emu->Rotation(), 2);
+    EXPECT_FALSE(DrvSetRotation(7));  // the driver answers 0
+
+    Install("count=3:5;4:5;17:0;20:2");
+    EXPECT_TRUE(DrvSetRotation(1));      // the count is not examined
+    EXPECT_FALSE(DrvSetTouchDisabled(1));
+    EXPECT_FALSE(DrvSetTouchMode(3));
+    EXPECT_FALSE(DrvIsPointComplete());
+}
+
+TEST_F(DriverTest, ReadsReportTheDriversSettings) {
+    Install("rotation=3,touchmode=2,disabled=1");
+    EXPECT_EQ(DrvGetRotation(), 3);
+    EXPECT_EQ(DrvGetTouchMode(), 2);
+    EXPECT_EQ(DrvGetTouchDisabled(), 1);
+}
+
+TEST_F(DriverTest, ABytesTheDriverDoesNotWriteIsNeverTakenAsAValue) {
+    Install("disabled=1,nobyte=10;7;25");
+    EXPECT_EQ(DrvGetTouchDisabled(), 0);  // count 1, but nothing was written
+    EXPECT_EQ(DrvGetRotation(), kNoSettingByte);
+    EXPECT_EQ(DrvGetTouchMode(), kNoSettingByte);
+    Install("disabled=1,fail=10;3");
+    EXPECT_EQ(DrvGetTouchDisabled(), 0);
+    EXPECT_FALSE(DrvSetRotation(1));  // nothing written: the cleared byte reads as failure
+}
+
+TEST_F(DriverTest, ReadCountBeyondTheBufferIsClamped) {
+    Install("count=14:500");
+    uint8_t buffer[8];
+    EXPECT_EQ(DrvRead(buffer, sizeof buffer), 8u);
+}
+
+TEST_F(DriverTest, SampleLayoutIsReadByteByByte) {
+    const uint8_t reply[9] = {1, 0x45, 0x23, 0x01, 0x00, 0x10, 0x00, 0xFF, 0xFF};
+    int32_t x = -1, y = -1;
+    ASSERT_TRUE(DecodeCalibrationSample(reply, &x, &y));
+    EXPECT_EQ(x, 0x2345);
+    EXPECT_EQ(y, 0x0010);
+    for (uint8_t status : {0, 2}) {
+        uint8_t other[9] = {status, 1, 2, 3, 4, 5, 6, 7, 8};
+        x = y = 77;
+        EXPECT_FALSE(DecodeCalibrationSample(other, &x, &y));
+        EXPECT_EQ(x, 77);
+        EXPECT_EQ(y, 77);
+    }
+}
+
+TEST_F(DriverTest, SelectingAPointSendsModeFirstAndRecordsBoth) {
+    EXPECT_TRUE(DrvSelectCalibrationPoint(3, 9));
+    EXPECT_EQ(emu->SelectedMode(), 9);
+    EXPECT_EQ(emu->SelectedPoint(), 3);
+    EXPECT_EQ(Events("REQ 19").back(), "REQ 19 in=0903 out=- count=0 result=1");
+    DriverHandle = PORT_INVALID_HANDLE;
+    EXPECT_FALSE(DrvSelectCalibrationPoint(4, 5));
+    EXPECT_EQ(CalibrationMode, 5);
+    EXPECT_EQ(CurrentPointIndex, 4);
+}
+
+TEST_F(DriverTest, NoOperationCallsTheDriverWhileNoneIsOpen) {
+    DriverHandle = PORT_INVALID_HANDLE;
+    uint8_t b[4] = {1, 2, 3, 4};
+    int32_t x, y;
+    EXPECT_FALSE(DrvSetRotation(1));
+    EXPECT_FALSE(DrvSetTouchDisabled(1));
+    EXPECT_EQ(DrvGetRotation(), 0);
+    EXPECT_EQ(DrvGetTouchDisabled(), 0);
+    EXPECT_FALSE(DrvWrite(b, 4));
+    EXPECT_EQ(DrvRead(b, 4), 0u);
+    EXPECT_EQ(DrvPendingCount(), 0u);
+    EXPECT_FALSE(DrvPurge());
+    EXPECT_FALSE(DrvSetTouchMode(1));
+    EXPECT_FALSE(DrvGetCalibrationSample(&x, &y));
+    EXPECT_FALSE(DrvIsPointComplete());
+    EXPECT_EQ(DrvGetTouchMode(), 0);
+    DriverHandle = nullptr;
+    EXPECT_FALSE(DrvPurge());
+    EXPECT_TRUE(emu->GetTrace().Lines().empty());
+}
+
+TEST_F(DriverTest, AbsentDriverCannotBeOpened) {
+    Install("driver=absent");
+    EXPECT_EQ(DriverHandle, PORT_INVALID_HANDLE);
+    EXPECT_EQ(PortOpenDriver(L"FPD2:"), PORT_INVALID_HANDLE);
+}
+
+TEST_F(DriverTest, TraceLinesCarryTimeRequestBytesCountAndResult) {
+    emu->Clock().Advance(1234);
+    DrvSetRotation(1);
+    ASSERT_EQ(emu->GetTrace().Lines().size(), 1u);
+    EXPECT_EQ(emu->GetTrace().Lines()[0], "1234 REQ 3 in=01 out=01 count=1 result=1");
+}

@@ -1,0 +1,137 @@
+#include <string.h>
+
+#include "link/exchange.h"
+#include "sim_fixture.h"
+
+using EmulatorTest = SimTest;
+
+namespace {
+
+void Send(const char* bytes, size_t n) { DrvWrite(reinterpret_cast<const uint8_t*>(bytes), (uint32_t)n); }
+
+}  // namespace
+
+TEST_F(EmulatorTest, FramesAreFoundAmongNoiseAndOverlongBodiesAreDropped) {
+    Send("zz\x01R\x0Dqq", 7);
+    Send("\x01GP9", 4);
+    Send("A\x0D", 2);                               // a frame may span writes
+    Send("\x01" "ABCDEFGHIJKLMN\x0D", 16 - 1);      // 14 characters: discarded
+    Send("\x01XX\x01" "RD\x0D", 7);                 // an unterminated body gives way to the next SOH
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"R", "GP9A", "RD"}));
+}
+
+TEST_F(EmulatorTest, UnknownOrMalformedCommandsAreRefused) {
+    for (const char* body : {"XY", "GP77", "SP22FFFF", "SP10ZZZZ", "SP9A12"}) {
+        emu->ClearHistory();
+        EXPECT_FALSE(ExchangeBody(body, Acknowledgement, kSettleMs, nullptr)) << body;
+        EXPECT_EQ(Events("RX").front(), "RX 01310D") << body;
+    }
+}
+
+TEST_F(EmulatorTest, RecordsPersistAndRestoreDefaultsBringsBackTheFactoryOnes) {
+    Install("records=9A:1000");
+    EXPECT_EQ(emu->Record("9A"), "1000");
+    EXPECT_TRUE(ExchangeBody("SP9D1234", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->Record("9D"), "1234");
+    EXPECT_TRUE(ExchangeBody("RD", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->Record("9A"), "2800");
+    EXPECT_EQ(emu->Record("9D"), "0064");
+}
+
+TEST_F(EmulatorTest, RepliesAreQueuedAfterTheLatencyAndTraced) {
+    Install("latency=30");
+    Send("\x01R\x0D", 3);
+    EXPECT_EQ(DrvPendingCount(), 0u);
+    emu->Clock().Advance(29);
+    EXPECT_EQ(DrvPendingCount(), 0u);
+    emu->Clock().Advance(1);
+    EXPECT_EQ(DrvPendingCount(), 3u);
+    EXPECT_EQ(Events("TX").front(), "TX R");
+    EXPECT_EQ(Events("RX").front(), "RX 01300D");
+    DrvPurge();
+    EXPECT_EQ(DrvPendingCount(), 0u);
+}
+
+TEST_F(EmulatorTest, DropLeavesTheNthMatchingFrameAndItsResendsUnanswered) {
+    Install("drop=SP1:2");
+    EXPECT_TRUE(ExchangeBody("SP100001", Acknowledgement, 50, nullptr));
+    EXPECT_FALSE(ExchangeBody("SP110002", Acknowledgement, 50, nullptr));
+    EXPECT_EQ(emu->FramesStartingWith("SP11"), 4);
+    EXPECT_TRUE(ExchangeBody("SP120003", Acknowledgement, 50, nullptr));
+    EXPECT_TRUE(ExchangeBody("RD", Acknowledgement, 50, nullptr));
+}
+
+TEST_F(EmulatorTest, ConfigRejectsWhatItDoesNotKnow) {
+    SimConfig c;
+    std::string error;
+    EXPECT_FALSE(ParseSimConfig("colour=blue", &c, &error));
+    EXPECT_NE(error.find("colour"), std::string::npos);
+    EXPECT_FALSE(ParseSimConfig("rotation=300", &c, &error));
+    EXPECT_FALSE(ParseSimConfig("records=9A:12", &c, &error));
+    EXPECT_FALSE(ParseSimConfig("drop=SP1:0", &c, &error));
+    EXPECT_TRUE(ParseSimConfig("driver=absent,latency=5,drop=SP1:5,records=99:0000;9A:1111,count=15:3", &c, &error));
+    EXPECT_TRUE(c.driverAbsent);
+    EXPECT_EQ(c.latencyMs, 5u);
+    EXPECT_EQ(c.dropPrefix, "SP1");
+    EXPECT_EQ(c.records.size(), 2u);
+}
+
+TEST_F(EmulatorTest, TouchesSampleOnlyInCalibrationModeAndCompleteOnRelease) {
+    int32_t x, y;
+    DrvSelectCalibrationPoint(0, 9);
+    emu->TouchDown(320, 240);
+    emu->TouchUp();
+    EXPECT_FALSE(DrvGetCalibrationSample(&x, &y));  // not in calibration mode
+    EXPECT_TRUE(Events("TOUCH").empty());
+
+    ASSERT_TRUE(CalibrationCommand(1));
+    DrvSelectCalibrationPoint(0, 9);
+    emu->TouchDown(320, 240);
+    ASSERT_TRUE(DrvGetCalibrationSample(&x, &y));
+    RawPoint expected = emu->Panel().Raw(320, 240);
+    EXPECT_EQ(x, expected.x);
+    EXPECT_EQ(y, expected.y);
+    EXPECT_EQ(Events("TOUCH").front(),
+              "TOUCH 320 240 " + std::to_string(expected.x) + " " + std::to_string(expected.y));
+    EXPECT_FALSE(DrvIsPointComplete());
+    emu->TouchUp();
+    EXPECT_TRUE(DrvIsPointComplete());
+    DrvSelectCalibrationPoint(1, 9);
+    EXPECT_FALSE(DrvGetCalibrationSample(&x, &y));
+    EXPECT_FALSE(DrvIsPointComplete());
+}
+
+TEST(PanelModelTest, IsNotTheIdentityAndStaysInSixteenBits) {
+    PanelModel panel(640, 480);
+    RawPoint a = panel.Raw(0, 0), b = panel.Raw(639, 0), c = panel.Raw(0, 479);
+    EXPECT_NE(a.x, 0);
+    EXPECT_GT(b.x - a.x, 0);
+    EXPECT_LT(c.y - a.y, 0);               // y runs the other way
+    EXPECT_NE(c.x, a.x);                   // skew
+    EXPECT_NE(b.x - a.x, a.y - c.y);       // a different scale per axis
+    for (RawPoint p : {a, b, c, panel.Raw(639, 479)}) {
+        EXPECT_GE(p.x, 0);
+        EXPECT_LE(p.x, 65535);
+        EXPECT_GE(p.y, 0);
+        EXPECT_LE(p.y, 65535);
+    }
+}
+
+TEST(PanelModelTest, ExactNinePointTableMapsWithinAPercentAndGarbageIsReported) {
+    PanelModel panel(640, 480);
+    RawPoint table[9];
+    const int tx[9] = {320, 620, 620, 320, 20, 20, 20, 320, 620};
+    const int ty[9] = {240, 240, 15, 15, 15, 240, 465, 465, 465};
+    for (int k = 0; k < 9; ++k) table[k] = panel.Raw(tx[k], ty[k]);
+    CalibrationQuality q = MeasureCalibration(panel, table);
+    ASSERT_TRUE(q.valid);
+    EXPECT_LT(q.errTargets, 0.05);
+    EXPECT_LT(q.errGrid, 1.0);
+
+    // The same table with corners swapped is a plainly bad calibration.
+    std::swap(table[2], table[6]);
+    q = MeasureCalibration(panel, table);
+    EXPECT_GT(q.errTargets, 10.0);
+    RawPoint zeros[9] = {};
+    EXPECT_FALSE(MeasureCalibration(panel, zeros).valid);
+}

@@ -1,0 +1,179 @@
+#include "link/exchange.h"
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "link/calibration_table.h"
+#include "sim_fixture.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> list) { return std::vector<uint8_t>(list.begin(), list.end()); }
+
+int Check(ReplyCheck check, const std::vector<uint8_t>& b, char chars[4] = nullptr) {
+    return PassesReplyCheck(check, b.data(), (uint32_t)b.size(), chars);
+}
+
+}  // namespace
+
+TEST(ReplyChecks, AcknowledgementIsJudgedByTheTail) {
+    EXPECT_TRUE(Check(Acknowledgement, Bytes({'x', 'y', 1, 'z', 1, '0', 0x0D})));
+    EXPECT_TRUE(Check(Acknowledgement, Bytes({1, '0', 0x0D})));
+    EXPECT_FALSE(Check(Acknowledgement, Bytes({1, '0', 0x0D, 0})));
+    EXPECT_FALSE(Check(Acknowledgement, Bytes({'0', 0x0D})));
+    EXPECT_FALSE(Check(Acknowledgement, Bytes({})));
+    EXPECT_FALSE(Check(Acknowledgement, Bytes({1, '1', 0x0D})));
+}
+
+TEST(ReplyChecks, ParameterReplyHandsBackFourCharactersAfterAnyEcho) {
+    char chars[4] = {0};
+    EXPECT_TRUE(Check(ParameterReply, Bytes({1, '1', '2', '3', '4', 0x0D}), chars));
+    EXPECT_EQ(std::string(chars, 4), "1234");
+    EXPECT_TRUE(Check(ParameterReply, Bytes({1, 'G', 'P', '9', 'A', 0x0D, 1, 'z', '#', 'q', '~', 0x0D}), chars));
+    EXPECT_EQ(std::string(chars, 4), "z#q~");
+    EXPECT_FALSE(Check(ParameterReply, Bytes({'1', '2', '3', '4', 0x0D})));
+    EXPECT_FALSE(Check(ParameterReply, Bytes({1, '0', 0x0D})));
+    EXPECT_FALSE(Check(ParameterReply, Bytes({1, '1', '2', '3', '4', 0x0D, 0})));
+}
+
+TEST(ReplyChecks, LenientAcceptsAnyOneSignAndNeverAnEmptyRead) {
+    EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({0x0D})));
+    EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({1, 'a', 'b'})));
+    EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({'a', '0', 'b'})));
+    EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({1, '1', '2', '3', '4', 0x0D})));
+    EXPECT_FALSE(Check(LenientAcknowledgement, Bytes({})));
+    EXPECT_FALSE(Check(LenientAcknowledgement, Bytes({'0'})));  // q-2 lies before the read
+    EXPECT_FALSE(Check(LenientAcknowledgement, Bytes({2, '9', '9', '9'})));
+}
+
+TEST(ReplyChecks, ShortReplyLooksAtTheHead) {
+    const uint8_t ack[3] = {1, '0', 0x0D};
+    const uint8_t noise[4] = {'x', 1, '0', 0x0D};
+    EXPECT_TRUE(PassesShortReplyCheck(ack, 3));
+    EXPECT_TRUE(PassesShortReplyCheck(ack, 2));
+    EXPECT_FALSE(PassesShortReplyCheck(ack, 1));
+    EXPECT_FALSE(PassesShortReplyCheck(noise, 4));
+}
+
+TEST(Framing, BodiesUpToThirteenCharacters) {
+    CommandFrame f;
+    ASSERT_TRUE(BuildCommandFrame("GP9A", &f));
+    EXPECT_EQ(f.length, 6u);
+    EXPECT_EQ(0, memcmp(f.bytes, "\x01GP9A\x0D", 6));
+    EXPECT_TRUE(BuildCommandFrame("1234567890123", &f));
+    EXPECT_EQ(f.length, 15u);
+    EXPECT_FALSE(BuildCommandFrame("12345678901234", &f));
+}
+
+using ExchangeTest = SimTest;
+
+TEST_F(ExchangeTest, SilentControllerGetsExactlyFourWritesAndFourSettleDelays) {
+    Install("silent=1");
+    uint64_t start = emu->Clock().Now();
+    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->WriteCount(), 4);
+    EXPECT_EQ(emu->Clock().Now() - start, 4u * kSettleMs);
+}
+
+TEST_F(ExchangeTest, RepliesAfterNoiseEchoOrLatePassWhereThePartSays) {
+    Install("echo=1");
+    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->WriteCount(), 1);
+
+    Install("garbage=1");
+    EXPECT_FALSE(ExchangeBody("RD", LenientAcknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->WriteCount(), 4);
+
+    // A reply later than the settle delay misses its own attempt and is read by the next.
+    Install("latency=300");
+    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->WriteCount(), 2);
+}
+
+TEST_F(ExchangeTest, OverflowIsPurgedUnreadAndStillBoundedByFourAttempts) {
+    // Every reply comes behind a flood: without the bound this never ends.
+    Install("overflow=1");
+    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(emu->WriteCount(), 4);
+    EXPECT_TRUE(Events("REQ 14").empty());
+    EXPECT_EQ(Events("REQ 16").size(), 8u);  // a purge before each write and after each flood
+}
+
+TEST_F(ExchangeTest, PendingCountOf254IsReadAnd255IsPurged) {
+    Install("overflow=251");  // 251 + the 3-byte acknowledgement = 254
+    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_EQ(Events("REQ 14").size(), 1u);
+    Install("overflow=252");  // 255
+    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(Events("REQ 14").empty());
+}
+
+TEST_F(ExchangeTest, CalibrationCommandAndTouchMode) {
+    EXPECT_TRUE(CalibrationCommand(1));
+    EXPECT_TRUE(emu->InCalibrationMode());
+    EXPECT_TRUE(CalibrationCommand(0));
+    EXPECT_TRUE(CalibrationCommand(2));
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R", "R"}));
+
+    emu->ClearHistory();
+    EXPECT_TRUE(SetTouchMode(1));
+    EXPECT_TRUE(SetTouchMode(2));
+    EXPECT_TRUE(SetTouchMode(3));
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"MS", "MS", "MP"}));
+    EXPECT_EQ(emu->TouchMode(), 3);
+    std::vector<std::string> modes = Events("REQ 17");
+    ASSERT_EQ(modes.size(), 3u);
+    EXPECT_EQ(modes[0].substr(0, 12), "REQ 17 in=01");
+    EXPECT_EQ(modes[1].substr(0, 12), "REQ 17 in=02");
+}
+
+TEST_F(ExchangeTest, TouchModeIsNotToldToTheDriverWhenTheControllerFails) {
+    Install("silent=1,touchmode=1");
+    EXPECT_FALSE(SetTouchMode(3));
+    EXPECT_TRUE(Events("REQ 17").empty());
+    EXPECT_EQ(emu->TouchMode(), 1);
+}
+
+TEST_F(ExchangeTest, UploadSendsEighteenFramesInOrderThenPL) {
+    for (int p = 0; p < kCalibrationPoints; ++p) CalibrationTable[p] = CalibrationPoint{2048, 2048};
+    CalibrationTable[8].y = 0xBEEF;
+    uint64_t start = emu->Clock().Now();
+    EXPECT_TRUE(UploadCalibrationTable());
+    const std::vector<std::string>& f = emu->Frames();
+    ASSERT_EQ(f.size(), 19u);
+    const char* addresses[18] = {"10", "11", "12", "13", "14", "15", "16", "17", "18",
+                                 "19", "1A", "1B", "1C", "1D", "1E", "1F", "20", "21"};
+    for (int i = 0; i < 17; ++i) EXPECT_EQ(f[i], std::string("SP") + addresses[i] + "0800");
+    EXPECT_EQ(f[17], "SP21BEEF");
+    EXPECT_EQ(f[18], "PL");
+    EXPECT_EQ(emu->Clock().Now() - start, 19u * kUploadSettleMs);
+    EXPECT_EQ(emu->CommitCount(), 1);
+}
+
+TEST_F(ExchangeTest, UploadStopsAtAFailedFrameWithoutPL) {
+    Install("drop=SP1:5");
+    EXPECT_FALSE(UploadCalibrationTable());
+    EXPECT_EQ(emu->FramesStartingWith("SP14"), 4);  // the fifth frame, four attempts
+    EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
+    EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
+    DriverHandle = PORT_INVALID_HANDLE;
+    emu->ClearHistory();
+    EXPECT_FALSE(UploadCalibrationTable());
+    EXPECT_TRUE(emu->Frames().empty());
+}
+
+TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgement) {
+    ResetOnClose();
+    EXPECT_EQ(emu->WriteCount(), 1);
+    Install("silent=1");
+    ResetOnClose();
+    EXPECT_EQ(emu->WriteCount(), 4);
+    Install("echo=1");  // the head is the echo "\x01R\r": no '0' at index 1
+    ResetOnClose();
+    EXPECT_EQ(emu->WriteCount(), 4);
+    Install("count=14:4000");  // an impossible count is clamped to the buffer
+    ResetOnClose();
+    EXPECT_EQ(emu->WriteCount(), 1);
+}

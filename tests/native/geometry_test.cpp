@@ -1,0 +1,87 @@
+#include "surface/overlay_geometry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Same(const ScreenLine& l, int x0, int y0, int x1, int y1) {
+    return l.from.x == x0 && l.from.y == y0 && l.to.x == x1 && l.to.y == y1;
+}
+
+}  // namespace
+
+TEST(OverlayGeometry, FrameAt640x480) {
+    ScreenLine l[6];
+    CalibrationFrameLines(640, 480, l);
+    EXPECT_TRUE(Same(l[0], 0, 15, 640, 15));
+    EXPECT_TRUE(Same(l[1], 0, 465, 640, 465));
+    EXPECT_TRUE(Same(l[2], 20, 0, 20, 480));
+    EXPECT_TRUE(Same(l[3], 620, 0, 620, 480));
+    EXPECT_TRUE(Same(l[4], 320, 15, 320, 465));
+    EXPECT_TRUE(Same(l[5], 20, 240, 620, 240));
+}
+
+TEST(OverlayGeometry, GridAndToleranceBandAt640x480) {
+    ScreenLine g[10], t[20];
+    GridLines(640, 480, g);
+    const int whiteX[5] = {20, 620, 320, 170, 470};
+    const int verticals[5] = {2, 3, 4, 6, 7};
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(Same(g[verticals[i]], whiteX[i], 0, whiteX[i], 480)) << i;
+    const int whiteY[5] = {15, 465, 240, 127, 352};
+    const int horizontals[5] = {0, 1, 5, 8, 9};
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(Same(g[horizontals[i]], 0, whiteY[i], 640, whiteY[i])) << i;
+
+    ToleranceLines(640, 480, 10, t);
+    const int expected[20] = {314, 326, 236, 244, 11, 19, 461, 469, 123, 131,
+                              348, 356, 14, 26, 614, 626, 164, 176, 464, 476};
+    const bool vertical[20] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i < 20; ++i) {
+        if (vertical[i])
+            EXPECT_TRUE(Same(t[i], expected[i], 0, expected[i], 480)) << i;
+        else
+            EXPECT_TRUE(Same(t[i], 0, expected[i], 640, expected[i])) << i;
+    }
+}
+
+TEST(OverlayGeometry, ToleranceBelowOnePixelFallsOnTheGridLine) {
+    ScreenLine t[20];
+    ToleranceLines(90, 60, 10, t);  // 90 * 10 < 1000
+    EXPECT_EQ(t[0].from.x, 45);
+    EXPECT_EQ(t[1].from.x, 45);
+    EXPECT_EQ(t[2].from.y, 30);
+    EXPECT_EQ(t[3].from.y, 30);
+}
+
+TEST(OverlayGeometry, ProgressBarGrowsFromTheLeftAndOverrunsAtTheEnd) {
+    EXPECT_TRUE(Same(ProgressBarLine(640, 480, 1), 0, 475, 5, 475));
+    EXPECT_TRUE(Same(ProgressBarLine(640, 480, 62), 0, 475, 317, 475));
+    EXPECT_TRUE(Same(ProgressBarLine(640, 480, 125), 0, 475, 640, 475));
+    EXPECT_TRUE(Same(ProgressBarLine(640, 480, 126), 0, 475, 645, 475));
+    EXPECT_TRUE(Same(ProgressEraserLine(640, 480), 0, 475, 640, 475));
+}
+
+TEST(OverlayGeometry, TargetsAndTheirSquares) {
+    const ScreenPoint expected[9] = {{320, 240}, {620, 240}, {620, 15}, {320, 15}, {20, 15},
+                                     {20, 240},  {20, 465},  {320, 465}, {620, 465}};
+    for (int k = 0; k < 9; ++k) {
+        ScreenPoint p;
+        ASSERT_TRUE(TargetPixel(k, 640, 480, &p));
+        EXPECT_EQ(p.x, expected[k].x) << k;
+        EXPECT_EQ(p.y, expected[k].y) << k;
+    }
+    ScreenPoint p{-1, -1};
+    EXPECT_FALSE(TargetPixel(9, 640, 480, &p));
+    EXPECT_FALSE(TargetPixel(-1, 640, 480, &p));
+    EXPECT_EQ(p.x, -1);
+
+    ScreenPoint square[5];
+    SquareOutline({320, 240}, 15, square);
+    const ScreenPoint outline[5] = {{305, 225}, {305, 255}, {335, 255}, {335, 225}, {305, 225}};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(square[i].x, outline[i].x);
+        EXPECT_EQ(square[i].y, outline[i].y);
+    }
+    ASSERT_TRUE(TargetPixel(4, 320, 240, &p));
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 7);
+}
