@@ -112,6 +112,7 @@ void Emulator::HandleFrame(const std::string& body) {
     std::vector<uint8_t> answer = Answer(body);
     if (config_.silent) return;
     if (config_.ackOnly) answer = Acknowledge();
+    if (!config_.reply.empty()) answer = config_.reply;
     if (config_.garbage) answer = {0x02, '9', '9', '9'};
     std::vector<uint8_t> bytes;
     bytes.assign(config_.overflowBytes, 0x55);

@@ -105,6 +105,18 @@ bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
     if (key == "latency") return ParseNumber(value, &c->latencyMs);
     if (key == "silent") return ParseFlag(value, &c->silent);
     if (key == "garbage") return ParseFlag(value, &c->garbage);
+    if (key == "reply") {
+        c->reply.clear();
+        if (value.empty() || value.size() % 2) return false;
+        for (size_t i = 0; i < value.size(); i += 2) {
+            char* end = nullptr;
+            std::string pair = value.substr(i, 2);
+            unsigned long b = strtoul(pair.c_str(), &end, 16);
+            if (*end != 0) return false;
+            c->reply.push_back((uint8_t)b);
+        }
+        return true;
+    }
     if (key == "ackonly") return ParseFlag(value, &c->ackOnly);
     if (key == "echo") return ParseFlag(value, &c->echo);
     if (key == "overflow") {

@@ -33,6 +33,7 @@ struct SimConfig {
     uint32_t latencyMs = 20;
     bool silent = false;
     bool garbage = false;
+    std::vector<uint8_t> reply;                 // every frame is answered with these bytes
     bool ackOnly = false;                     // every frame is answered with an acknowledgement
     bool echo = false;
     uint32_t overflowBytes = 0;               // noise sent before every reply

@@ -12,8 +12,6 @@ const COLORREF kBackgroundGrey = 0x808080;
 const COLORREF kUnlitGrey = 0xC8D0C8;
 const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine* lines, int count) {
     ScopedPen pen(dc, width, colour);
@@ -33,49 +31,56 @@ void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
 }
 
 // The three nested squares of a target; colours[i] for half-size 5, 10, 15.
-void DrawSquares(HDC dc, int position, const COLORREF colours[3]) {
+void DrawSquares(HDC dc, int position, const COLORREF colours[3], ScreenSize screen) {
     ScreenPoint centre;
-    if (!TargetPixel(position, ScreenWidth(), ScreenHeight(), &centre)) return;
+    if (!TargetPixel(position, screen.width, screen.height, &centre)) return;
     for (int i = 0; i < 3; ++i) DrawSquare(dc, colours[i], centre, kTargetSquareHalfSizes[i]);
 }
 
 }  // namespace
 
-void DrawCalibrationFrame(HDC dc) {
+ScreenSize CurrentScreenSize() { return ScreenSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+void DrawCalibrationFrame(HDC dc, ScreenSize screen) {
     ScreenLine lines[6];
-    CalibrationFrameLines(ScreenWidth(), ScreenHeight(), lines);
+    CalibrationFrameLines(screen.width, screen.height, lines);
     DrawLines(dc, 2, kWhite, lines, 6);
 }
 
-void DrawLinearityGrid(HDC dc, int tolerance) {
-    int w = ScreenWidth(), h = ScreenHeight();
+void DrawLinearityGrid(HDC dc, int tolerance, ScreenSize screen) {
     ScreenLine grid[10], band[20];
-    GridLines(w, h, grid);
+    GridLines(screen.width, screen.height, grid);
     DrawLines(dc, 1, kWhite, grid, 10);
-    ToleranceLines(w, h, tolerance, band);
+    ToleranceLines(screen.width, screen.height, tolerance, band);
     DrawLines(dc, 1, kYellow, band, 20);
 }
 
-void DrawProgressBar(HDC dc, int ticks) {
-    ScreenLine bar = ProgressBarLine(ScreenWidth(), ScreenHeight(), ticks);
+void DrawProgressBar(HDC dc, int ticks, ScreenSize screen) {
+    ScreenLine bar = ProgressBarLine(screen.width, screen.height, ticks);
     DrawLines(dc, kProgressBarWidth, kBarRed, &bar, 1);
 }
 
-void ClearProgressBar(HDC dc) {
-    int w = ScreenWidth(), h = ScreenHeight();
-    ScreenLine eraser = ProgressEraserLine(w, h);
+void ClearProgressBar(HDC dc, ScreenSize screen) {
+    ScreenLine eraser = ProgressEraserLine(screen.width, screen.height);
     DrawLines(dc, kProgressBarWidth, kBackgroundGrey, &eraser, 1);
     ScreenLine margins[2];
-    SideMarginLines(w, h, margins);
+    SideMarginLines(screen.width, screen.height, margins);
     DrawLines(dc, 2, kWhite, margins, 2);
 }
 
-void DrawTargetRings(HDC dc, int position, int lit) {
+void DrawTargetRings(HDC dc, int position, int lit, ScreenSize screen) {
     const COLORREF grey[3] = {kUnlitGrey, kUnlitGrey, kUnlitGrey};
-    DrawSquares(dc, position, lit == 1 ? kRingColours : grey);
+    DrawSquares(dc, position, lit == 1 ? kRingColours : grey, screen);
 }
 
-void DrawTouchedMarker(HDC dc, int position) {
+void DrawTouchedMarker(HDC dc, int position, ScreenSize screen) {
     const COLORREF yellow[3] = {kYellow, kYellow, kYellow};
-    DrawSquares(dc, position, yellow);
+    DrawSquares(dc, position, yellow, screen);
 }
+
+void DrawCalibrationFrame(HDC dc) { DrawCalibrationFrame(dc, CurrentScreenSize()); }
+void DrawLinearityGrid(HDC dc, int tolerance) { DrawLinearityGrid(dc, tolerance, CurrentScreenSize()); }
+void DrawProgressBar(HDC dc, int ticks) { DrawProgressBar(dc, ticks, CurrentScreenSize()); }
+void ClearProgressBar(HDC dc) { ClearProgressBar(dc, CurrentScreenSize()); }
+void DrawTargetRings(HDC dc, int position, int lit) { DrawTargetRings(dc, position, lit, CurrentScreenSize()); }
+void DrawTouchedMarker(HDC dc, int position) { DrawTouchedMarker(dc, position, CurrentScreenSize()); }

@@ -2,6 +2,21 @@
 #pragma once
 #include <windows.h>
 
+// Each operation reads the screen size afresh on every call; the overloads
+// with an explicit size draw as they would on a screen of that size.
+struct ScreenSize {
+    int width;
+    int height;
+};
+ScreenSize CurrentScreenSize();
+
+void DrawCalibrationFrame(HDC dc, ScreenSize screen);
+void DrawLinearityGrid(HDC dc, int tolerance, ScreenSize screen);
+void DrawProgressBar(HDC dc, int ticks, ScreenSize screen);
+void ClearProgressBar(HDC dc, ScreenSize screen);
+void DrawTargetRings(HDC dc, int position, int lit, ScreenSize screen);
+void DrawTouchedMarker(HDC dc, int position, ScreenSize screen);
+
 void DrawCalibrationFrame(HDC dc);
 void DrawLinearityGrid(HDC dc, int tolerance);
 void DrawProgressBar(HDC dc, int ticks);

@@ -1,0 +1,235 @@
+#include "harness.h"
+
+#include <commctrl.h>
+
+#include "app/app.h"
+#include "link/driver.h"
+
+namespace {
+
+Script* g_script = nullptr;
+DWORD g_deadline = 0;
+bool g_abandoned = false;
+
+const wchar_t kSheetTitle[] = L"Quillon Inc.";
+
+void Abandon(const char* why) {
+    if (g_abandoned) return;
+    g_abandoned = true;
+    ADD_FAILURE() << why;
+    PostQuitMessage(0);  // ends a message box's loop and then the sheet's
+}
+
+}  // namespace
+
+VOID CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* s = g_script;
+    if (!s || g_abandoned) return;
+    if (GetTickCount() > g_deadline) {
+        Abandon(("script stuck at step " + std::to_string(s->next_)).c_str());
+        return;
+    }
+    if (s->next_ >= s->steps_.size()) return;
+    Script::Entry entry = s->steps_[s->next_];
+    if (entry.modal) {
+        ++s->next_;
+        entry.step();
+        return;
+    }
+    if (entry.step()) ++s->next_;
+}
+
+Script& Script::Do(std::function<void()> action) {
+    steps_.push_back({[action] {
+                          action();
+                          return true;
+                      },
+                      false});
+    return *this;
+}
+
+Script& Script::WaitFor(std::function<bool()> condition) {
+    steps_.push_back({condition, false});
+    return *this;
+}
+
+Script& Script::Open(std::function<void()> action) {
+    steps_.push_back({[action] {
+                          action();
+                          return true;
+                      },
+                      true});
+    return *this;
+}
+
+Script& Script::Pause(DWORD ms) {
+    auto until = std::make_shared<DWORD>(0);
+    steps_.push_back({[until, ms] {
+                          if (*until == 0) *until = GetTickCount() + ms;
+                          return GetTickCount() >= *until;
+                      },
+                      false});
+    return *this;
+}
+
+int Script::RunSheet(DWORD watchdogMs) {
+    g_script = this;
+    g_abandoned = false;
+    g_deadline = GetTickCount() + watchdogMs;
+    UINT_PTR timer = SetTimer(NULL, 0, 5, ScriptTick);
+    int result = RunPropertySheet(NULL);
+    KillTimer(NULL, timer);
+    g_script = nullptr;
+    // The sheet re-posts the quit message it ended on: drain it.
+    MSG m;
+    while (PeekMessageW(&m, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    EXPECT_EQ(next_, steps_.size()) << "the sheet ended before the script did";
+    return result;
+}
+
+void GuiTest::SetUp() {
+    InstanceHandle = GetModuleHandleW(NULL);
+    Install("");
+}
+
+void GuiTest::TearDown() {
+    DriverHandle = PORT_INVALID_HANDLE;
+    SimUninstall();
+}
+
+Emulator* GuiTest::Install(const std::string& knobs) {
+    SimConfig config;
+    config.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    config.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    std::string error;
+    EXPECT_TRUE(ParseSimConfig(knobs.c_str(), &config, &error)) << error;
+    emu = SimInstall(config, true);
+    emu->GetTrace().KeepLines(true);
+    DriverHandle = PortOpenDriver(L"FPD1:");
+    return emu;
+}
+
+std::vector<std::string> GuiTest::Events(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const std::string& line : emu->GetTrace().Lines()) {
+        std::string event = line.substr(line.find(' ') + 1);
+        if (event.compare(0, prefix.size(), prefix) == 0) out.push_back(event);
+    }
+    return out;
+}
+
+HWND SheetWindow() { return FindWindowW(L"#32770", kSheetTitle); }
+
+HWND CurrentPage() { return (HWND)SendMessageW(SheetWindow(), PSM_GETCURRENTPAGEHWND, 0, 0); }
+
+void SelectPage(int index) { SendMessageW(SheetWindow(), PSM_SETCURSEL, index, 0); }
+
+HWND PageControl(int id) { return GetDlgItem(CurrentPage(), id); }
+
+void Click(int id) { SendMessageW(PageControl(id), BM_CLICK, 0, 0); }
+
+void PostClick(int id) { PostMessageW(PageControl(id), BM_CLICK, 0, 0); }
+
+std::wstring ControlText(int id) {
+    wchar_t text[256] = {0};
+    GetWindowTextW(PageControl(id), text, 256);
+    return text;
+}
+
+bool IsChecked(int id) { return SendMessageW(PageControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+namespace {
+
+struct BoxSearch {
+    const wchar_t* caption;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM context) {
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(context);
+    wchar_t cls[32] = {0}, title[128] = {0};
+    GetClassNameW(window, cls, 32);
+    GetWindowTextW(window, title, 128);
+    if (wcscmp(cls, L"#32770") != 0 || wcscmp(title, kSheetTitle) == 0 || !IsWindowVisible(window)) return TRUE;
+    ++search->count;
+    if (!search->caption || wcscmp(title, search->caption) == 0) search->found = window;
+    return TRUE;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM context) {
+    wchar_t cls[32] = {0}, text[512] = {0};
+    GetClassNameW(child, cls, 32);
+    GetWindowTextW(child, text, 512);
+    if (_wcsicmp(cls, L"Static") == 0 && text[0]) {
+        *reinterpret_cast<std::wstring*>(context) = text;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindMessageBox(const wchar_t* caption) {
+    BoxSearch search = {caption, NULL, 0};
+    EnumThreadWindows(GetCurrentThreadId(), VisitThreadWindow, (LPARAM)&search);
+    return search.found;
+}
+
+int CountMessageBoxes() {
+    BoxSearch search = {nullptr, NULL, 0};
+    EnumThreadWindows(GetCurrentThreadId(), VisitThreadWindow, (LPARAM)&search);
+    return search.count;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    std::wstring text;
+    EnumChildWindows(box, FindStaticText, (LPARAM)&text);
+    return text;
+}
+
+void CloseMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+
+namespace {
+
+LRESULT CALLBACK TaskbarProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
+
+}  // namespace
+
+HWND CreateTaskbar(const RECT& r) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = TaskbarProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = L"HHTaskBar";
+    RegisterClassW(&wc);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, L"HHTaskBar", L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, NULL, NULL, wc.hInstance, NULL);
+}
+
+RECT WindowRect(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void PumpMessages() {
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage((int)m.wParam);
+            return;
+        }
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

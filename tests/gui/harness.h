@@ -1,0 +1,75 @@
+// Drives the real property sheet in-process: a thread timer runs one scripted
+// step per tick inside whatever modal loop is active (the sheet's or a message
+// box's), against the emulated driver and controller on a virtual clock.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/sim.h"
+
+// One step: returns true when done, false to be tried again on the next tick.
+using Step = std::function<bool()>;
+
+class Script {
+public:
+    // A step that completes at once.
+    Script& Do(std::function<void()> action);
+    // A step that waits until its condition holds.
+    Script& WaitFor(std::function<bool()> condition);
+    // A step that opens modal UI (a message box, a modal loop): the script moves
+    // on before it runs, so the following steps run inside that loop.
+    Script& Open(std::function<void()> action);
+    // Let real time pass without blocking the message loop.
+    Script& Pause(DWORD ms);
+
+    // Runs RunPropertySheet with this script; returns what it returned.
+    int RunSheet(DWORD watchdogMs = 20000);
+
+private:
+    friend VOID CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD);
+    struct Entry {
+        Step step;
+        bool modal;
+    };
+    std::vector<Entry> steps_;
+    size_t next_ = 0;
+};
+
+// A fresh emulator on the virtual clock and the driver opened, for each test.
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    Emulator* Install(const std::string& knobs);
+    std::vector<std::string> Events(const std::string& prefix) const;
+
+    Emulator* emu = nullptr;
+};
+
+// The sheet and its pages.
+HWND SheetWindow();
+HWND CurrentPage();
+void SelectPage(int index);
+HWND PageControl(int id);   // a control of the current page
+void Click(int id);         // BM_CLICK on a control of the current page
+void PostClick(int id);     // the same, posted (for buttons that open modal UI)
+std::wstring ControlText(int id);
+bool IsChecked(int id);
+
+// Message boxes of this thread (top-level #32770 windows other than the sheet).
+HWND FindMessageBox(const wchar_t* caption);
+std::wstring MessageBoxText(HWND box);
+void CloseMessageBox(HWND box);
+int CountMessageBoxes();
+
+// A stand-in for the shell taskbar, owned by the test.
+HWND CreateTaskbar(const RECT& r);
+RECT WindowRect(HWND window);
+bool SameRect(const RECT& a, const RECT& b);
+
+// Pumps the thread's messages until none is left.
+void PumpMessages();
