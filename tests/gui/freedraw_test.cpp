@@ -1,0 +1,218 @@
+// The full-screen window: free drawing, the grid, Escape, the taskbar and the
+// reset on close, with posted mouse and key messages on the real window.
+#include "surface/fullscreen.h"
+
+#include "harness.h"
+#include "app/app.h"
+#include "surface/calibration_run.h"
+
+namespace {
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kGrey = RGB(128, 128, 128);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kYellow = RGB(255, 255, 0);
+
+COLORREF Pixel(int x, int y) {
+    HDC dc = GetDC(FullScreenWindow);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(FullScreenWindow, dc);
+    return c;
+}
+
+void Post(UINT message, WPARAM wParam, int x = 0, int y = 0) {
+    PostMessageW(FullScreenWindow, message, wParam, MAKELPARAM(x, y));
+}
+
+void Key(WPARAM key) { Post(WM_KEYDOWN, key); }
+
+class FreeDrawTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        PenDown = InkPresent = GridShown = 0;
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    void TearDown() override {
+        if (FullScreenWindow && IsWindow(FullScreenWindow)) DestroyWindow(FullScreenWindow);
+        GuiTest::TearDown();
+    }
+    HWND Open() {
+        OpenFreeDrawing();
+        PumpMessages();
+        return FullScreenWindow;
+    }
+};
+
+volatile uintptr_t g_badAddress = 8;
+
+LRESULT CALLBACK FaultingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_CREATE) *reinterpret_cast<volatile int*>(g_badAddress) = 1;
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+}  // namespace
+
+TEST_F(FreeDrawTest, WindowIsCaptionlessCoversTheScreenAndIsGrey) {
+    HWND w = Open();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(IsWindowVisible(w));
+    EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_CAPTION);
+    RECT r = WindowRect(w);
+    EXPECT_TRUE(SameRect(r, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+    EXPECT_EQ(Pixel(100, 100), kGrey);
+    EXPECT_EQ(CalibrationTimer, 0u);  // a drawing window runs no timer
+}
+
+TEST_F(FreeDrawTest, StrokesAreConnectedRedLinesWhereTheyWereDrawn) {
+    Open();
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, 200, 100);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, 200, 200);
+    Post(WM_LBUTTONUP, 0, 200, 200);
+    Post(WM_MOUSEMOVE, 0, 300, 300);  // pen up: nothing
+    PumpMessages();
+    EXPECT_EQ(Pixel(150, 100), kRed);
+    EXPECT_EQ(Pixel(200, 150), kRed);
+    EXPECT_EQ(Pixel(250, 250), kGrey);
+    EXPECT_EQ(Pixel(150, 150), kGrey);
+    EXPECT_EQ(LastPenPoint.x, 200);
+    EXPECT_EQ(LastPenPoint.y, 200);
+    EXPECT_EQ(InkPresent, 1);
+    EXPECT_EQ(PenDown, 0);
+}
+
+TEST_F(FreeDrawTest, PressWithShiftOrControlStartsNoStroke) {
+    Open();
+    for (WPARAM flags : {MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_CONTROL}) {
+        Post(WM_LBUTTONDOWN, flags, 100, 100);
+        Post(WM_MOUSEMOVE, flags, 200, 100);
+        PumpMessages();
+        EXPECT_EQ(PenDown, 0);
+        EXPECT_EQ(InkPresent, 0);
+        EXPECT_EQ(Pixel(150, 100), kGrey);
+    }
+}
+
+TEST_F(FreeDrawTest, TapSetsInkWithoutDrawingSoEscapeClearsFirst) {
+    HWND w = Open();
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    Post(WM_LBUTTONUP, 0, 100, 100);
+    PumpMessages();
+    EXPECT_EQ(InkPresent, 1);
+    EXPECT_EQ(Pixel(100, 100), kGrey);
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(InkPresent, 0);
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
+    HWND w = Open();
+    Key('G');
+    PumpMessages();
+    EXPECT_EQ(GridShown, 1);
+    EXPECT_EQ(InkPresent, 0);
+    EXPECT_EQ(Pixel(170, 60), kWhite);
+    EXPECT_EQ(Pixel(164, 60), kYellow);
+    EXPECT_EQ(Pixel(176, 60), kYellow);
+    EXPECT_EQ(Pixel(100, 60), kGrey);
+    Key(VK_ESCAPE);  // nothing drawn: closes at once, grid and all
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(GridShown, 0);
+}
+
+TEST_F(FreeDrawTest, EscapeWipesTheInkPutsTheGridBackThenCloses) {
+    HWND w = Open();
+    Key('G');
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, 250, 100);
+    Post(WM_LBUTTONUP, 0, 250, 100);
+    PumpMessages();
+    ASSERT_EQ(Pixel(130, 100), kRed);
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(Pixel(130, 100), kGrey);
+    EXPECT_EQ(Pixel(170, 100), kWhite);  // the grid is back, over the wiped stroke
+    EXPECT_TRUE(emu->Frames().empty());
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
+}
+
+TEST_F(FreeDrawTest, TaskbarCollapsesAndComesBackToItsExactRectangle) {
+    const RECT original = {7, 430, 600, 471};
+    HWND taskbar = CreateTaskbar(original);
+    ASSERT_TRUE(taskbar);
+    HWND w = Open();
+    EXPECT_EQ(TaskbarWindow, taskbar);
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+    DestroyWindow(taskbar);
+}
+
+TEST_F(FreeDrawTest, WithoutATaskbarNothingElseMoves) {
+    HWND bystander = CreateWindowExW(0, L"Static", L"bystander", WS_POPUP | WS_VISIBLE, 30, 40, 200, 100, NULL, NULL,
+                                     NULL, NULL);
+    RECT before = WindowRect(bystander);
+    HWND w = Open();
+    EXPECT_EQ(TaskbarWindow, (HWND)NULL);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, 90, 90);
+    Post(WM_LBUTTONUP, 0, 90, 90);
+    Key(VK_ESCAPE);
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(SameRect(WindowRect(bystander), before));
+    DestroyWindow(bystander);
+}
+
+TEST_F(FreeDrawTest, OpeningTwiceWorksAndEveryCloseSendsR) {
+    for (int round = 1; round <= 2; ++round) {
+        HWND w = Open();
+        ASSERT_TRUE(w) << round;
+        Key(VK_ESCAPE);
+        PumpMessages();
+        EXPECT_FALSE(IsWindow(w));
+        EXPECT_EQ(emu->FramesStartingWith("R"), round);
+    }
+}
+
+TEST_F(FreeDrawTest, AFaultWhileOpeningGivesZeroAndLeavesTheTaskbarAlone) {
+    const RECT original = {0, 450, 640, 480};
+    HWND taskbar = CreateTaskbar(original);
+    // A class of the same name registered first is the one the window gets:
+    // its creation faults.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = FaultingProc;
+    wc.hInstance = InstanceHandle;
+    wc.lpszClassName = L"FreeDraw";
+    ASSERT_TRUE(RegisterClassW(&wc));
+    EXPECT_EQ(OpenFullScreenWindow(InstanceHandle), 0);
+    EXPECT_EQ(FullScreenWindow, (HWND)NULL);
+    OpenFreeDrawing();
+    EXPECT_EQ(FullScreenWindow, (HWND)NULL);
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+
+    // The program goes on: with the class gone, the window opens as usual.
+    // Each faulted creation left a half-made window of that class behind.
+    while (HWND stray = FindWindowW(L"FreeDraw", NULL)) ASSERT_TRUE(DestroyWindow(stray));
+    ASSERT_TRUE(UnregisterClassW(L"FreeDraw", InstanceHandle));
+    HWND w = Open();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+    DestroyWindow(taskbar);
+}
