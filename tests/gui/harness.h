@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "sim/sim.h"
 
 // One step: returns true when done, false to be tried again on the next tick.

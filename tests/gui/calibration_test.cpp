@@ -1,0 +1,382 @@
+// Calibration runs in the real sheet and window, ticks driven by WM_TIMER,
+// touches made on the emulated panel.
+#include <stdio.h>
+
+#include "harness.h"
+#include "link/calibration_table.h"
+#include "link/driver.h"
+#include "link/exchange.h"
+#include "res/resource.h"
+#include "surface/calibration_run.h"
+#include "surface/fullscreen.h"
+#include "surface/overlay_geometry.h"
+
+namespace {
+
+ScreenPoint Target(int position) {
+    ScreenPoint p = {0, 0};
+    TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
+    return p;
+}
+
+void Tick() { SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0); }
+
+std::string Hex4(int v) {
+    char s[5];
+    FormatHex((uint32_t)v, 4, s);
+    return std::string(s, 4);
+}
+
+struct WindowCreation {
+    bool seen = false;
+    int selects = 0;
+    int point = -1;
+    bool controllerCalibrating = false;
+};
+WindowCreation g_creation;
+HHOOK g_cbt = NULL;
+
+LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && Sim()) {
+        const CBT_CREATEWNDW* c = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        if (!IS_INTRESOURCE(c->lpcs->lpszClass) && wcscmp(c->lpcs->lpszClass, L"FreeDraw") == 0) {
+            g_creation.seen = true;
+            g_creation.selects = Sim()->SelectCount();
+            g_creation.point = Sim()->SelectedPoint();
+            g_creation.controllerCalibrating = Sim()->InCalibrationMode();
+        }
+    }
+    return CallNextHookEx(g_cbt, code, wParam, lParam);
+}
+
+class CalibrationTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        InkPresent = PenDown = 0;
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        g_creation = WindowCreation();
+        g_cbt = SetWindowsHookExW(WH_CBT, WatchCreation, NULL, GetCurrentThreadId());
+    }
+    void TearDown() override {
+        UnhookWindowsHookEx(g_cbt);
+        GuiTest::TearDown();
+    }
+
+    // Press at the current target, tick (sample), release, tick (complete).
+    static void CompleteTarget(Script& s, int position, bool lastTickPosted) {
+        s.Do([position] {
+             ScreenPoint p = Target(position);
+             Sim()->TouchDown(p.x, p.y);
+             Tick();
+             EXPECT_EQ(CaptureState, CaptureWaitingComplete) << position;
+             Sim()->TouchUp();
+         });
+        if (lastTickPosted)
+            s.Open([] { PostMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0); });
+        else
+            s.Do([] { Tick(); });
+    }
+
+    static void StartRun(Script& s, int button, bool killTimer = true) {
+        s.Do([button] { Click(button); }).Do([killTimer] {
+            ASSERT_TRUE(FullScreenWindow);
+            if (killTimer) KillTimer(FullScreenWindow, kCalibrationTimerId);
+        });
+    }
+
+    static void RunAll(Script& s, int button, const std::vector<int>& positions) {
+        StartRun(s, button);
+        for (size_t i = 0; i < positions.size(); ++i) CompleteTarget(s, positions[i], false);
+        s.WaitFor([] { return !IsWindow(FullScreenWindow); });
+        s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    }
+
+    std::vector<std::string> UploadFrames() const {
+        std::vector<std::string> out;
+        for (const std::string& f : emu->Frames())
+            if (f.compare(0, 2, "SP") == 0 || f == "PL") out.push_back(f);
+        return out;
+    }
+
+    // The driver is told each next point only after the previous one completed.
+    void ExpectPointsSelectedInTurn(int mode, int count) {
+        int selected = 0;
+        bool completed = true;
+        for (const std::string& e : emu->GetTrace().Lines()) {
+            std::string event = e.substr(e.find(' ') + 1);
+            if (event.compare(0, 6, "REQ 20") == 0 && event.find("out=01 ") != std::string::npos) completed = true;
+            if (event.compare(0, 6, "REQ 19") == 0) {
+                EXPECT_TRUE(completed) << "point " << selected << " selected before the previous completed";
+                char expected[8];
+                snprintf(expected, sizeof expected, "in=%02X%02X", mode, selected);
+                EXPECT_NE(event.find(expected), std::string::npos) << event;
+                ++selected;
+                completed = false;
+            }
+        }
+        EXPECT_EQ(selected, count);
+    }
+};
+
+const std::vector<int> kNine = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+const std::vector<int> kFive = {0, 2, 4, 6, 8};
+
+}  // namespace
+
+TEST_F(CalibrationTest, NinePointRunUploadsTheSamplesAndMapsWithinOnePercent) {
+    const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    Script s;
+    RunAll(s, IDC_DEVICE_CALIBRATE_9, kNine);
+    s.RunSheet();
+
+    ASSERT_TRUE(g_creation.seen);
+    EXPECT_EQ(g_creation.selects, 1);  // point 0 was told before the window opened
+    EXPECT_EQ(g_creation.point, 0);
+    EXPECT_TRUE(g_creation.controllerCalibrating);
+    ExpectPointsSelectedInTurn(9, 9);
+
+    std::vector<std::string> expected;
+    for (int k = 0; k < 9; ++k) {
+        ScreenPoint p = Target(k);
+        RawPoint raw = emu->Panel().Raw(p.x, p.y);
+        char address[3];
+        FormatHex(0x10 + 2 * k, 2, address);
+        expected.push_back("SP" + std::string(address, 2) + Hex4(raw.x));
+        FormatHex(0x11 + 2 * k, 2, address);
+        expected.push_back("SP" + std::string(address, 2) + Hex4(raw.y));
+    }
+    expected.push_back("PL");
+    EXPECT_EQ(UploadFrames(), expected);
+    const std::vector<std::string>& frames = emu->Frames();
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(frames.front(), "CR");
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"PL", "R", "R"}));
+
+    ASSERT_TRUE(emu->Quality().valid);
+    EXPECT_LE(emu->Quality().errTargets, 1.0);
+    printf("9-point CAL err9=%.2f errgrid=%.2f\n", emu->Quality().errTargets, emu->Quality().errGrid);
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+    EXPECT_EQ(CalibrationActive, 0);
+    EXPECT_EQ(CaptureState, CaptureIdle);
+    EXPECT_EQ(CalibrationMode, 0);
+    EXPECT_EQ(CountMessageBoxes(), 0);
+    DestroyWindow(taskbar);
+}
+
+TEST_F(CalibrationTest, FivePointRunUploadsMidpointsWithHalvesDropped) {
+    Script s;
+    RunAll(s, IDC_DEVICE_CALIBRATE_5, kFive);
+    s.RunSheet();
+    ExpectPointsSelectedInTurn(5, 5);
+
+    CalibrationPoint t[9];
+    for (int k : kFive) {
+        RawPoint raw = emu->Panel().Raw(Target(k).x, Target(k).y);
+        t[k] = CalibrationPoint{raw.x, raw.y};
+    }
+    auto mid = [&](int a, int b) { return CalibrationPoint{(t[a].x + t[b].x) / 2, (t[a].y + t[b].y) / 2}; };
+    t[3] = mid(2, 4);
+    t[5] = mid(4, 6);
+    t[7] = mid(6, 8);
+    t[1] = mid(8, 2);
+    std::vector<std::string> expected;
+    for (int k = 0; k < 9; ++k) {
+        char a[3];
+        FormatHex(0x10 + 2 * k, 2, a);
+        expected.push_back("SP" + std::string(a, 2) + Hex4(t[k].x));
+        FormatHex(0x11 + 2 * k, 2, a);
+        expected.push_back("SP" + std::string(a, 2) + Hex4(t[k].y));
+    }
+    expected.push_back("PL");
+    EXPECT_EQ(UploadFrames(), expected);
+    ASSERT_TRUE(emu->Quality().valid);
+    printf("5-point CAL err9=%.2f errgrid=%.2f\n", emu->Quality().errTargets, emu->Quality().errGrid);
+}
+
+TEST_F(CalibrationTest, TargetTimesOutOnItsHundredTwentySixthTickWithoutUploadOrMessage) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    s.Do([] {
+        for (int i = 0; i < 125; ++i) Tick();
+        EXPECT_TRUE(IsWindow(FullScreenWindow));
+        EXPECT_EQ(TickCount, 125);
+        Tick();
+        EXPECT_FALSE(IsWindow(FullScreenWindow));
+        EXPECT_EQ(TickCount, 0);
+        EXPECT_EQ(CalibrationMode, 0);
+        EXPECT_EQ(CalibrationActive, 0);
+        EXPECT_EQ(CountMessageBoxes(), 0);
+    });
+    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
+}
+
+TEST_F(CalibrationTest, APointCompletingOnItsHundredTwentySixthTickGoesOn) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    s.Do([] {
+        for (int i = 0; i < 124; ++i) Tick();
+        ScreenPoint p = Target(0);
+        Sim()->TouchDown(p.x, p.y);
+        Tick();  // 125th: the sample
+        Sim()->TouchUp();
+        Tick();  // 126th: the point completes, so the target does not time out
+        EXPECT_TRUE(IsWindow(FullScreenWindow));
+        EXPECT_EQ(TickCount, 0);
+        EXPECT_EQ(CurrentPointIndex, 1);
+        EXPECT_EQ(Sim()->SelectedPoint(), 1);
+        PostMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    s.WaitFor([] { return !IsWindow(FullScreenWindow); });
+    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+}
+
+TEST_F(CalibrationTest, EscapeWithNothingDrawnAbortsAndALaterDrawWindowHasNoFrameOrTimer) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9, false);
+    s.Do([] {
+         Tick();
+         EXPECT_TRUE(CalibrationTimer);
+         SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+         EXPECT_FALSE(IsWindow(FullScreenWindow));
+         EXPECT_EQ(CalibrationActive, 0);
+         CalibrationTimer = 0;
+         SelectPage(3);
+         Click(IDC_TOOLS_DRAW);
+     })
+        .Do([] {
+            ASSERT_TRUE(FullScreenWindow);
+            EXPECT_EQ(CalibrationTimer, 0u);
+            HDC dc = GetDC(FullScreenWindow);
+            EXPECT_EQ(GetPixel(dc, 20, 100), RGB(128, 128, 128));  // no frame line
+            ReleaseDC(FullScreenWindow, dc);
+            SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+        })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R", "R"}));
+    EXPECT_EQ(emu->CommitCount(), 0);
+}
+
+TEST_F(CalibrationTest, EscapeWithSomethingDrawnOnlyClearsAndTheRunGoesOn) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    s.Do([] {
+        SendMessageW(FullScreenWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+        SendMessageW(FullScreenWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 120));
+        SendMessageW(FullScreenWindow, WM_LBUTTONUP, 0, MAKELPARAM(150, 120));
+        SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(IsWindow(FullScreenWindow));
+        EXPECT_EQ(CalibrationActive, 1);
+    });
+    for (int k : kNine) CompleteTarget(s, k, false);
+    s.WaitFor([] { return !IsWindow(FullScreenWindow); });
+    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    EXPECT_EQ(emu->CommitCount(), 1);
+}
+
+TEST_F(CalibrationTest, FailingUploadShowsTheMessageOnceWithNoStrayTickAndStillSendsR) {
+    Install("drop=SP1:5");
+    HWND message = NULL;
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9, false);  // the real timer runs on
+    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
+    s.WaitFor([&message] { return (message = FindMessageBox(L"Message")) != NULL; })
+        .Pause(1300)  // more than two periods of the timer, were it still running
+        .Do([&message] {
+            EXPECT_EQ(MessageBoxText(message), L"Do calibration fail!");
+            EXPECT_EQ(GetWindow(message, GW_OWNER), (HWND)NULL);
+            EXPECT_EQ(CountMessageBoxes(), 1);
+            CloseMessageBox(message);
+        })
+        .WaitFor([] { return !IsWindow(FullScreenWindow); })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+
+    const std::vector<std::string>& lines = emu->GetTrace().Lines();
+    size_t firstUpload = 0;
+    while (firstUpload < lines.size() && lines[firstUpload].find(" TX SP") == std::string::npos) ++firstUpload;
+    ASSERT_LT(firstUpload, lines.size());
+    for (size_t i = firstUpload; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].find(" REQ 18 "), std::string::npos) << "stray tick: " << lines[i];
+        EXPECT_EQ(lines[i].find(" REQ 20 "), std::string::npos) << "stray tick: " << lines[i];
+    }
+    EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
+    EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
+    const std::vector<std::string>& frames = emu->Frames();
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 2, frames.end()), (std::vector<std::string>{"R", "R"}));
+}
+
+TEST_F(CalibrationTest, NewRunAfterAnAbortedOneStartsAtPointZero) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    for (int k : {0, 1, 2}) CompleteTarget(s, k, false);
+    s.Do([] {
+        EXPECT_EQ(CurrentPointIndex, 3);
+        SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_FALSE(IsWindow(FullScreenWindow));
+        Sim()->ClearHistory();
+    });
+    StartRun(s, IDC_DEVICE_CALIBRATE_5);
+    s.Do([] {
+        EXPECT_EQ(CurrentPointIndex, 0);
+        EXPECT_EQ(CalibrationMode, 5);
+        EXPECT_EQ(CaptureState, CaptureWaitingSample);
+        EXPECT_EQ(TickCount, 0);
+        EXPECT_EQ(Sim()->SelectedPoint(), 0);
+        EXPECT_EQ(Sim()->SelectedMode(), 5);
+        SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+}
+
+TEST_F(CalibrationTest, TheRealFiveHundredMillisecondTimerDrivesTheRun) {
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9, false);
+    s.Do([] {
+         ScreenPoint p = Target(0);
+         Sim()->TouchDown(p.x, p.y);
+     })
+        .WaitFor([] { return CaptureState == CaptureWaitingComplete; })
+        .Do([] {
+            EXPECT_GE(TickCount, 1);
+            Sim()->TouchUp();
+        })
+        .WaitFor([] { return CurrentPointIndex == 1; })
+        .Do([] {
+            EXPECT_EQ(Sim()->SelectedPoint(), 1);
+            EXPECT_EQ(TickCount, 0);
+        })
+        .WaitFor([] { return TickCount >= 1; })
+        .Do([] { SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0); })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet(10000);
+}
+
+TEST_F(CalibrationTest, AWindowThatCannotOpenLeavesNothingBehind) {
+    const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    // Another class of the same name, registered first, whose windows refuse creation.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        return m == WM_NCCREATE ? FALSE : DefWindowProcW(w, m, wp, lp);
+    };
+    wc.hInstance = InstanceHandle;
+    wc.lpszClassName = L"FreeDraw";
+    ASSERT_TRUE(RegisterClassW(&wc));
+    StartCalibration(9);
+    EXPECT_EQ(FullScreenWindow, (HWND)NULL);
+    EXPECT_EQ(CalibrationActive, 0);
+    EXPECT_EQ(CaptureState, CaptureIdle);
+    EXPECT_FALSE(emu->InCalibrationMode());
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+    UnregisterClassW(L"FreeDraw", InstanceHandle);
+    DestroyWindow(taskbar);
+}
