@@ -31,6 +31,12 @@ public:
     void TouchDownRaw(int32_t rawX, int32_t rawY);
 
     // What the driver keeps.
+    // What the driver keeps, as another program or a driver fault might change it.
+    void SetDriverState(uint8_t rotation, uint8_t touchMode, uint8_t disabled) {
+        rotation_ = rotation;
+        touchMode_ = touchMode;
+        disabled_ = disabled;
+    }
     uint8_t Rotation() const { return rotation_; }
     uint8_t TouchMode() const { return touchMode_; }
     uint8_t TouchDisabled() const { return disabled_; }
