@@ -1,0 +1,134 @@
+// Reads what a person sees of the running program, from another process:
+// windows, control texts and states, and where controls are on the screen.
+// It never presses anything; the acceptance script clicks with xdotool.
+//
+//   probe windows                     visible top-level windows: class|title|l t r b
+//   probe wait TITLE [MS]             waits for a visible window with that title
+//   probe gone TITLE [MS]             waits until no visible window has that title
+//   probe tab                         index of the sheet's current tab
+//   probe centre PAGE ID              screen centre of control ID on page PAGE (-1: the sheet)
+//   probe text|checked|pos|cursel PAGE ID
+//   probe msgbox CAPTION              text of that message box, then its OK button's centre
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+namespace {
+
+const wchar_t kSheet[] = L"Quillon Inc.";
+
+struct Found {
+    const wchar_t* title;
+    HWND window;
+};
+
+BOOL CALLBACK ListWindow(HWND w, LPARAM) {
+    if (!IsWindowVisible(w)) return TRUE;
+    wchar_t cls[64] = {0}, title[128] = {0};
+    GetClassNameW(w, cls, 64);
+    GetWindowTextW(w, title, 128);
+    RECT r;
+    GetWindowRect(w, &r);
+    wprintf(L"%ls|%ls|%ld %ld %ld %ld\n", cls, title, r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+BOOL CALLBACK FindTitle(HWND w, LPARAM context) {
+    Found* f = reinterpret_cast<Found*>(context);
+    wchar_t title[128] = {0};
+    GetWindowTextW(w, title, 128);
+    if (IsWindowVisible(w) && wcscmp(title, f->title) == 0) {
+        f->window = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Visible(const wchar_t* title) {
+    Found f = {title, NULL};
+    EnumWindows(FindTitle, (LPARAM)&f);
+    return f.window;
+}
+
+HWND Control(int page, int id) {
+    HWND sheet = Visible(kSheet);
+    if (!sheet) return NULL;
+    HWND parent = page < 0 ? sheet : (HWND)SendMessageW(sheet, PSM_INDEXTOHWND, page, 0);
+    return parent ? GetDlgItem(parent, id) : NULL;
+}
+
+void PrintCentre(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    wprintf(L"%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+BOOL CALLBACK StaticText(HWND child, LPARAM) {
+    wchar_t cls[32] = {0}, text[512] = {0};
+    GetClassNameW(child, cls, 32);
+    GetWindowTextW(child, text, 512);
+    if (_wcsicmp(cls, L"Static") == 0 && text[0]) {
+        for (wchar_t* c = text; *c; ++c)
+            if (*c == L'\n') *c = L'|';
+        wprintf(L"%ls\n", text);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    const wchar_t* verb = argv[1];
+    if (!wcscmp(verb, L"windows")) {
+        EnumWindows(ListWindow, 0);
+        return 0;
+    }
+    if (!wcscmp(verb, L"wait") || !wcscmp(verb, L"gone")) {
+        if (argc < 3) return 2;
+        int ms = argc > 3 ? _wtoi(argv[3]) : 10000;
+        bool wantVisible = !wcscmp(verb, L"wait");
+        for (int waited = 0; waited <= ms; waited += 50) {
+            if ((Visible(argv[2]) != NULL) == wantVisible) return 0;
+            Sleep(50);
+        }
+        return 1;
+    }
+    if (!wcscmp(verb, L"tab")) {
+        HWND sheet = Visible(kSheet);
+        if (!sheet) return 1;
+        HWND tabs = (HWND)SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0);
+        wprintf(L"%d\n", (int)SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+        return 0;
+    }
+    if (!wcscmp(verb, L"msgbox")) {
+        if (argc < 3) return 2;
+        HWND box = Visible(argv[2]);
+        if (!box) return 1;
+        EnumChildWindows(box, StaticText, 0);
+        PrintCentre(GetDlgItem(box, IDOK));
+        return 0;
+    }
+    if (argc < 4) return 2;
+    HWND control = Control(_wtoi(argv[2]), _wtoi(argv[3]));
+    if (!control) return 1;
+    if (!wcscmp(verb, L"centre")) {
+        PrintCentre(control);
+    } else if (!wcscmp(verb, L"text")) {
+        wchar_t text[256] = {0};
+        GetWindowTextW(control, text, 256);
+        wprintf(L"%ls\n", text);
+    } else if (!wcscmp(verb, L"checked")) {
+        wprintf(L"%d\n", (int)SendMessageW(control, BM_GETCHECK, 0, 0));
+    } else if (!wcscmp(verb, L"pos")) {
+        wprintf(L"%d\n", (int)SendMessageW(control, TBM_GETPOS, 0, 0));
+    } else if (!wcscmp(verb, L"cursel")) {
+        wprintf(L"%d\n", (int)SendMessageW(control, LB_GETCURSEL, 0, 0));
+    } else {
+        return 2;
+    }
+    return 0;
+}
