@@ -57,8 +57,19 @@ if(TOUCHPANEL_TESTS)
   string(REPLACE "/" "\\\\" exe_dir "Z:${CMAKE_BINARY_DIR}")
   target_compile_definitions(touchpanel_gui_tests PRIVATE "TOUCHPANEL_EXE_DIR=L\"${exe_dir}\"")
   add_dependencies(touchpanel_gui_tests touchpanel touchpanel-sim)
+  # The outside-in acceptance test: the simulator as its own process, driven
+  # with xdotool and read with the probe.
+  add_executable(touchpanel-probe tests/acceptance/probe.cpp)
+  target_compile_options(touchpanel-probe PRIVATE -municode)
+  target_link_options(touchpanel-probe PRIVATE -municode -static)
+  target_link_libraries(touchpanel-probe PRIVATE comctl32)
+  add_test(NAME acceptance
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/acceptance/acceptance.sh
+                   $<TARGET_FILE:touchpanel-sim> $<TARGET_FILE:touchpanel-probe> ${CMAKE_BINARY_DIR})
+  set_tests_properties(acceptance PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 300)
+
   gtest_discover_tests(touchpanel_gui_tests
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 120)
+      PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 60)
 endif()

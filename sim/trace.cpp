@@ -5,7 +5,7 @@ Trace::~Trace() {
 }
 
 bool Trace::OpenFile(const char* path) {
-    file_ = fopen(path, "w");
+    file_ = fopen(path, "wb");  // plain LF line ends on every platform
     return file_ != nullptr;
 }
 

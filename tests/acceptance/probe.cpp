@@ -6,6 +6,7 @@
 //   probe wait TITLE [MS]             waits for a visible window with that title
 //   probe gone TITLE [MS]             waits until no visible window has that title
 //   probe tab                         index of the sheet's current tab
+//   probe tabcentre N                 screen centre of the sheet's N-th tab
 //   probe centre PAGE ID              screen centre of control ID on page PAGE (-1: the sheet)
 //   probe text|checked|pos|cursel PAGE ID
 //   probe msgbox CAPTION              text of that message box, then its OK button's centre
@@ -68,7 +69,7 @@ void PrintCentre(HWND w) {
 BOOL CALLBACK StaticText(HWND child, LPARAM) {
     wchar_t cls[32] = {0}, text[512] = {0};
     GetClassNameW(child, cls, 32);
-    GetWindowTextW(child, text, 512);
+    SendMessageW(child, WM_GETTEXT, 512, (LPARAM)text);
     if (_wcsicmp(cls, L"Static") == 0 && text[0]) {
         for (wchar_t* c = text; *c; ++c)
             if (*c == L'\n') *c = L'|';
@@ -104,6 +105,26 @@ int wmain(int argc, wchar_t** argv) {
         wprintf(L"%d\n", (int)SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
         return 0;
     }
+    if (!wcscmp(verb, L"tabcentre")) {
+        HWND sheet = Visible(kSheet);
+        if (!sheet || argc < 3) return 1;
+        HWND tabs = (HWND)SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0);
+        // The rectangle is written into the program's own memory: lend it some.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tabs, &pid);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        void* remote = VirtualAllocEx(process, NULL, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+        RECT r = {0, 0, 0, 0};
+        BOOL ok = remote && SendMessageW(tabs, TCM_GETITEMRECT, _wtoi(argv[2]), (LPARAM)remote) &&
+                  ReadProcessMemory(process, remote, &r, sizeof r, NULL);
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+        if (!ok) return 1;
+        MapWindowPoints(tabs, NULL, reinterpret_cast<POINT*>(&r), 2);
+        wprintf(L"%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return 0;
+    }
     if (!wcscmp(verb, L"msgbox")) {
         if (argc < 3) return 2;
         HWND box = Visible(argv[2]);
@@ -118,8 +139,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!wcscmp(verb, L"centre")) {
         PrintCentre(control);
     } else if (!wcscmp(verb, L"text")) {
+        // GetWindowTextW would not ask a control of another process.
         wchar_t text[256] = {0};
-        GetWindowTextW(control, text, 256);
+        SendMessageW(control, WM_GETTEXT, 256, (LPARAM)text);
         wprintf(L"%ls\n", text);
     } else if (!wcscmp(verb, L"checked")) {
         wprintf(L"%d\n", (int)SendMessageW(control, BM_GETCHECK, 0, 0));

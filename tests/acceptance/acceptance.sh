@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# The whole program as a person uses it: touchpanel-sim.exe runs as its own
+# process under Wine on Xvfb; xdotool presses keys and the mouse; the probe
+# reads windows and control texts; the trace file tells what reached the
+# emulated driver and controller.
+#
+#   acceptance.sh SIM_EXE PROBE_EXE WORK_DIR
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+sim=$1
+probe=$2
+work=$3
+wenv="$here/tools/wine-env"
+trace="$work/acceptance-trace.txt"
+shots="$work/acceptance"
+mkdir -p "$shots"
+rm -f "$trace"
+
+"$wenv" up
+export DISPLAY=$("$wenv" display)
+app=
+
+fail() {
+  echo "FAIL: $*" >&2
+  import -window root "$shots/failure.png" 2>/dev/null && echo "screen at failure: $shots/failure.png" >&2
+  [ -n "$app" ] && kill "$app" 2>/dev/null
+  "$wenv" run "$probe" windows 2>/dev/null | tr -d '\r' >&2
+  exit 1
+}
+step() { echo "-- $*"; }
+probe() { "$wenv" run "$probe" "$@" | tr -d '\r'; }
+click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+click_control() { # PAGE ID
+  local at
+  at=$(probe centre "$1" "$2") || fail "no control $2 on page $1"
+  click $at
+}
+count() { grep -c -- "$1" "$trace" 2>/dev/null || true; }
+wait_count() { # PATTERN AT_LEAST [SECONDS]
+  local limit=$(( ${3:-10} * 10 ))
+  for _ in $(seq "$limit"); do
+    [ "$(count "$1")" -ge "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "trace has fewer than $2 lines matching '$1'"
+}
+pixel() { # X Y: the colour on the screen, as "r,g,b"
+  import -window root "$shots/pixel.png"
+  convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+goto_tab() { # N: a click on its tab
+  local at
+  [ "$(probe tab)" = "$1" ] && return 0
+  at=$(probe tabcentre "$1") || fail "no tab $1"
+  click $at
+  [ "$(probe tab)" = "$1" ] || fail "a click on tab $1 did not select it"
+}
+read_message() { # CAPTION: prints the text and presses OK
+  local out
+  for _ in $(seq 50); do out=$(probe msgbox "$1") && break; sleep 0.1; done
+  [ -n "${out:-}" ] || fail "no '$1' message box"
+  echo "$out" | head -1
+  click $(echo "$out" | sed -n 2p)
+  probe gone "$1" 5000 || fail "'$1' message box does not close"
+}
+target() { # POSITION: its pixel on the 640x480 screen
+  local fx=(2048 3968 3968 2048 128 128 128 2048 3968) fy=(2048 2048 128 128 128 2048 3968 3968 3968)
+  echo $(( (640 * fx[$1]) >> 12 )) $(( (480 * fy[$1]) >> 12 ))
+}
+
+step "start"
+TOUCHPANEL_SIM_TRACE="Z:$trace" "$wenv" run "$sim" &
+app=$!
+probe wait "Quillon Inc." 20000 || fail "the sheet does not appear"
+[ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
+[ "$(probe text 4 1033)" = USB_DEVICE0 ] || fail "no device name"
+
+step "every tab"
+for t in 5 0 1 2 3 4; do goto_tab "$t"; done
+
+step "Settings: rotation 270"
+goto_tab 1
+click_control 1 1021
+wait_count "REQ 3 in=03 " 1
+goto_tab 2
+goto_tab 1
+[ "$(probe checked 1 1021)" = 1 ] || fail "270 not shown on the next activation"
+
+step "Parameters: right-click time"
+goto_tab 2
+click_control 2 1038
+xdotool key Right
+sleep 0.3
+pos=$(probe pos 2 1038)
+[ "$(probe text 2 1031)" = "$pos" ] || fail "the edit box does not echo the trackbar ($pos)"
+click_control 2 1028
+wait_count "TX SP9A$(printf '%02X' $((pos / 5)))" 1
+goto_tab 3
+goto_tab 2
+[ "$(probe text 2 1031)" = "$((pos / 5 * 5))" ] || fail "the new time is not shown on the next activation"
+
+step "Advance: Meas. Delay"
+goto_tab 5
+click_control 5 1040
+delay=$(probe pos 5 1040)
+[ "$delay" != 100 ] || fail "the Meas. Delay trackbar did not move"
+click_control 5 1046
+wait_count "TX SP9D00$(printf '%02X' "$delay")" 1
+goto_tab 4
+goto_tab 5
+[ "$(probe text 5 1041)" = "$delay" ] || fail "the new delay is not shown on the next activation"
+
+step "Tools: Reset and Defaults"
+goto_tab 3
+click_control 3 1034
+[ "$(read_message Message)" = "Rest ok!" ] || fail "Reset did not say Rest ok!"
+click_control 3 1035
+[ "$(read_message Message)" = "Rest default ok!" ] || fail "Defaults did not say Rest default ok!"
+
+step "Tools: Draw, grid, clear, close"
+resets=$(count "TX R$")
+click_control 3 1032
+probe wait FreeDraw 5000 || fail "no drawing window"
+xdotool mousemove 100 300 mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
+sleep 0.3
+[ "$(pixel 150 320)" = "255,0,0" ] || fail "no red stroke at (150, 320)"
+xdotool key g
+sleep 0.3
+[ "$(pixel 170 60)" = "255,255,255" ] || fail "no grid line at x=170"
+import -window root "$shots/free-drawing.png"
+xdotool key Escape
+sleep 0.3
+[ "$(pixel 150 320)" = "128,128,128" ] || fail "Escape did not clear the stroke"
+xdotool key Escape
+probe gone FreeDraw 5000 || fail "the second Escape did not close the window"
+wait_count "TX R$" $((resets + 1))
+
+calibrate() { # BUTTON POSITIONS...
+  local button=$1
+  shift
+  local touches_before selects_before n=0
+  touches_before=$(count " TOUCH ")
+  selects_before=$(count "REQ 19 ")
+  goto_tab 4
+  click_control 4 "$button"
+  probe wait FreeDraw 5000 || fail "no calibration window"
+  for p in "$@"; do
+    n=$((n + 1))
+    xdotool mousemove $(target "$p") mousedown 1
+    wait_count " TOUCH " $((touches_before + n)) 5
+    sleep 0.7  # a tick takes the sample
+    xdotool mouseup 1
+    if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects_before + n + 1)) 5; fi
+  done
+  probe gone FreeDraw 10000 || fail "the calibration window did not close"
+}
+
+# The last upload in the trace as "address value" lines, and the raw touches.
+last_upload() { grep -E " TX SP(1[0-9A-F]|2[01])" "$trace" | tail -18 | awk '{print substr($3,3,2), substr($3,5,4)}'; }
+touches() { grep " TOUCH " "$trace" | tail -"$1" | awk '{print $5, $6}'; }
+hex4() { printf '%04X' "$1"; }
+
+step "Calibration9 with mouse presses at the targets"
+calibrate 1034 0 1 2 3 4 5 6 7 8
+wait_count " CAL " 1
+mapfile -t raw < <(touches 9)
+expected=""
+for k in 0 1 2 3 4 5 6 7 8; do
+  set -- ${raw[$k]}
+  expected+="$(printf '%02X' $((0x10 + 2 * k))) $(hex4 "$1")"$'\n'"$(printf '%02X' $((0x11 + 2 * k))) $(hex4 "$2")"$'\n'
+done
+[ "$(last_upload)" = "$(printf '%s' "$expected")" ] || fail "the 9-point upload does not match the touches"
+grep -q " TX PL$" "$trace" || fail "no PL"
+cal=$(grep " CAL " "$trace" | tail -1)
+echo "   $cal"
+err9=$(echo "$cal" | sed 's/.*err9=\([0-9.]*\).*/\1/')
+awk -v e="$err9" 'BEGIN { exit !(e <= 1.0) }' || fail "9-point error $err9 % is above 1 %"
+
+step "Calibration 5 with mouse presses at the targets"
+calibrate 1040 0 2 4 6 8
+wait_count " CAL " 2
+mapfile -t raw < <(touches 5)
+declare -A x y
+i=0
+for p in 0 2 4 6 8; do set -- ${raw[$i]}; x[$p]=$1; y[$p]=$2; i=$((i + 1)); done
+for pair in "3 2 4" "5 4 6" "7 6 8" "1 8 2"; do
+  set -- $pair
+  x[$1]=$(( (x[$2] + x[$3]) / 2 )); y[$1]=$(( (y[$2] + y[$3]) / 2 ))
+done
+expected=""
+for k in 0 1 2 3 4 5 6 7 8; do
+  expected+="$(printf '%02X' $((0x10 + 2 * k))) $(hex4 "${x[$k]}")"$'\n'"$(printf '%02X' $((0x11 + 2 * k))) $(hex4 "${y[$k]}")"$'\n'
+done
+[ "$(last_upload)" = "$(printf '%s' "$expected")" ] || fail "the 5-point upload does not match the touches and their midpoints"
+echo "   $(grep " CAL " "$trace" | tail -1)"
+
+step "Exit"
+goto_tab 0
+click_control 0 1012
+wait "$app"
+code=$?
+app=
+[ "$code" = 0 ] || fail "exit code $code"
+echo "acceptance: 1 passed, 0 failed"
