@@ -1,0 +1,216 @@
+// Calibration runs under random faults, and what the program holds after many
+// windows and runs: no GDI object, window or timer left behind.
+#include <stdio.h>
+
+#include <random>
+#include <set>
+
+#include "harness.h"
+#include "link/driver.h"
+#include "surface/calibration_run.h"
+#include "surface/fullscreen.h"
+#include "surface/overlay_geometry.h"
+
+namespace {
+
+// Message boxes seen (and closed) while a run waits in one.
+std::set<HWND> g_boxesSeen;
+
+VOID CALLBACK CloseMessages(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindMessageBox(L"Message");
+    if (!box) return;
+    g_boxesSeen.insert(box);
+    CloseMessageBox(box);
+}
+
+void Tick() {
+    if (IsWindow(FullScreenWindow)) SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0);
+}
+
+void TouchTarget(int position) {
+    ScreenPoint p;
+    TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
+    Sim()->TouchDown(p.x, p.y);
+}
+
+// Counts live GDI objects of this process in the shared handle table that the
+// process environment block points to (GetGuiResources is a stub under Wine).
+int LiveGdiObjects() {
+    const uint8_t* teb = reinterpret_cast<const uint8_t*>(NtCurrentTeb());
+    const uint8_t* peb = *reinterpret_cast<const uint8_t* const*>(teb + (sizeof(void*) == 8 ? 0x60 : 0x30));
+    const uint8_t* table = *reinterpret_cast<const uint8_t* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    if (!table) return -1;
+    const size_t kEntrySize = sizeof(void*) == 8 ? 24 : 16, kTypeOffset = sizeof(void*) == 8 ? 14 : 10;
+    int live = 0;
+    for (size_t i = 0; i < 0x10000; ++i)
+        if (table[i * kEntrySize + kTypeOffset] != 0) ++live;
+    return live;
+}
+
+BOOL CALLBACK CountWindow(HWND w, LPARAM count) {
+    wchar_t cls[16] = {0};
+    GetClassNameW(w, cls, 16);
+    if (wcscmp(cls, L"IME") == 0) return TRUE;  // the thread's input-method window, made on first need
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(w, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<int*>(c), TRUE; }, count);
+    return TRUE;
+}
+
+int ThreadWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, (LPARAM)&count);
+    return count;
+}
+
+// Timer messages that reach this thread within a period longer than the calibration timer's.
+int TimerMessagesWithin(DWORD ms) {
+    int timers = 0;
+    DWORD end = GetTickCount() + ms;
+    while (GetTickCount() < end) {
+        MSG m;
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_TIMER && m.hwnd) ++timers;
+            DispatchMessageW(&m);
+        }
+        Sleep(10);
+    }
+    return timers;
+}
+
+class SoakTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        InkPresent = PenDown = 0;
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+};
+
+enum Fault { None, FailingCR, NoSamples, NeverCompletes, DroppedSP, EscapeAtRandom, FaultKinds };
+
+}  // namespace
+
+TEST_F(SoakTest, TwoHundredCalibrationRunsUnderFaultsEndAsThePartsSay) {
+    const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    UINT_PTR closer = SetTimer(NULL, 0, 5, CloseMessages);
+    std::mt19937 rng(8122026);
+    int ends[FaultKinds] = {0}, messages = 0;
+    for (int run = 0; run < 200; ++run) {
+        Fault fault = (Fault)(rng() % FaultKinds);
+        int mode = rng() % 2 ? 9 : 5;
+        std::string knobs = fault == FailingCR        ? "drop=CR:1"
+                            : fault == NoSamples      ? "nosample=1"
+                            : fault == NeverCompletes ? "nocomplete=1"
+                            : fault == DroppedSP      ? "drop=SP:" + std::to_string(1 + rng() % 18)
+                                                      : "";
+        Install(knobs);
+        emu->GetTrace().KeepLines(true);
+        g_boxesSeen.clear();
+        int escapeAt = fault == EscapeAtRandom ? 1 + (int)(rng() % 60) : -1;
+
+        StartCalibration(mode);
+        HWND window = FullScreenWindow;
+        ASSERT_TRUE(window) << run;
+        ASSERT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+        int targets = mode;
+        for (int tick = 1, k = 0; IsWindow(window) && tick < 2000; ++tick) {
+            if (tick == escapeAt) {
+                SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+                break;
+            }
+            if (tick % 2 == 1 && k < targets) TouchTarget(mode == 5 ? 2 * k : k);
+            Tick();
+            if (tick % 2 == 1 && k < targets) {
+                Sim()->TouchUp();
+                if (CaptureState == CaptureWaitingComplete || CurrentPointIndex > k) ++k;
+            }
+        }
+        // The run has ended in the state the Parts give.
+        ASSERT_FALSE(IsWindow(window)) << "run " << run << " fault " << fault;
+        EXPECT_TRUE(SameRect(WindowRect(taskbar), bar)) << run;
+        EXPECT_EQ(CalibrationActive, 0) << run;
+        EXPECT_FALSE(KillTimer(window, kCalibrationTimerId)) << run;
+        bool uploaded = emu->FramesStartingWith("SP") > 0;
+        bool uploadFailed = uploaded && emu->FramesStartingWith("PL") == 0;
+        EXPECT_EQ((int)g_boxesSeen.size(), uploadFailed ? 1 : 0) << "run " << run << " fault " << fault;
+        messages += (int)g_boxesSeen.size();
+        if (fault == DroppedSP) EXPECT_TRUE(uploadFailed) << run;
+        if (fault == None) EXPECT_EQ(emu->CommitCount(), 1) << run;
+        if (fault == FailingCR || fault == NoSamples || fault == NeverCompletes) EXPECT_FALSE(uploaded) << run;
+        // No tick after the last point: nothing polls the driver once the upload began.
+        bool uploading = false;
+        for (const std::string& line : emu->GetTrace().Lines()) {
+            if (line.find(" TX SP") != std::string::npos) uploading = true;
+            if (uploading) {
+                EXPECT_EQ(line.find(" REQ 18 "), std::string::npos) << "stray tick in run " << run;
+                EXPECT_EQ(line.find(" REQ 20 "), std::string::npos) << "stray tick in run " << run;
+            }
+        }
+        const std::vector<std::string>& frames = emu->Frames();
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames.back(), "R") << "the window's close says R, run " << run;
+        ++ends[fault];
+        if (HasFailure()) break;
+    }
+    KillTimer(NULL, closer);
+    EXPECT_EQ(TimerMessagesWithin(700), 0);
+    printf("soak: 200 calibration runs: %d clean, %d failing CR, %d without samples, %d never completing, "
+           "%d with a dropped SP (%d messages), %d ended by Escape\n",
+           ends[None], ends[FailingCR], ends[NoSamples], ends[NeverCompletes], ends[DroppedSP], messages,
+           ends[EscapeAtRandom]);
+    DestroyWindow(taskbar);
+}
+
+TEST_F(SoakTest, WindowsAndRunsLeaveNoGdiObjectWindowOrTimerBehind) {
+    // The counter sees objects come and go, or it proves nothing.
+    int before = LiveGdiObjects();
+    ASSERT_GT(before, 0);
+    HPEN pens[5];
+    for (HPEN& p : pens) p = CreatePen(PS_SOLID, 1, 0);
+    ASSERT_EQ(LiveGdiObjects(), before + 5);
+    for (HPEN p : pens) DeleteObject(p);
+    ASSERT_EQ(LiveGdiObjects(), before);
+    int windowsBefore = ThreadWindows();
+    HWND probe = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    ASSERT_EQ(ThreadWindows(), windowsBefore + 1);
+    DestroyWindow(probe);
+
+    // One round first, so that what is created once per process (the class,
+    // stock objects, caches) is there before counting.
+    auto drawingCycle = [] {
+        OpenFreeDrawing();
+        HWND w = FullScreenWindow;
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));
+        SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+        SendMessageW(w, WM_KEYDOWN, 'G', 0);
+        SendMessageW(w, WM_KEYDOWN, VK_ESCAPE, 0);
+        SendMessageW(w, WM_KEYDOWN, VK_ESCAPE, 0);
+        PumpMessages();
+        EXPECT_FALSE(IsWindow(w));
+    };
+    auto calibrationRun = [] {
+        StartCalibration(9);
+        HWND w = FullScreenWindow;
+        for (int k = 0; k < 9; ++k) {
+            TouchTarget(k);
+            Tick();
+            Sim()->TouchUp();
+            Tick();
+        }
+        PumpMessages();
+        EXPECT_FALSE(IsWindow(w));
+    };
+    drawingCycle();
+    calibrationRun();
+    int gdi = LiveGdiObjects(), windows = ThreadWindows();
+    for (int i = 0; i < 100; ++i) drawingCycle();
+    for (int i = 0; i < 10; ++i) calibrationRun();
+    EXPECT_EQ(emu->CommitCount(), 11);
+    EXPECT_EQ(LiveGdiObjects(), gdi);
+    EXPECT_EQ(ThreadWindows(), windows);
+    EXPECT_EQ(TimerMessagesWithin(700), 0);
+    printf("resources: %d GDI objects and %d windows before and after 100 drawing windows and 10 runs\n", gdi,
+           windows);
+}
