@@ -16,44 +16,23 @@ shots="$work/acceptance"
 mkdir -p "$shots"
 rm -f "$trace"
 
-"$wenv" up
-export DISPLAY=$("$wenv" display)
+probe_exe=$probe
+. "$here/tools/lib/drive.sh"
+drive_start
 app=
 
+# On failure, also leave a picture of the screen and the list of windows.
 fail() {
   echo "FAIL: $*" >&2
   import -window root "$shots/failure.png" 2>/dev/null && echo "screen at failure: $shots/failure.png" >&2
   [ -n "$app" ] && kill "$app" 2>/dev/null
-  "$wenv" run "$probe" windows 2>/dev/null | tr -d '\r' >&2
+  "$wenv" run "$probe_exe" windows 2>/dev/null | tr -d '\r' >&2
   exit 1
 }
 step() { echo "-- $*"; }
-probe() { "$wenv" run "$probe" "$@" | tr -d '\r'; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
-click_control() { # PAGE ID
-  local at
-  at=$(probe centre "$1" "$2") || fail "no control $2 on page $1"
-  click $at
-}
-count() { grep -c -- "$1" "$trace" 2>/dev/null || true; }
-wait_count() { # PATTERN AT_LEAST [SECONDS]
-  local limit=$(( ${3:-10} * 10 ))
-  for _ in $(seq "$limit"); do
-    [ "$(count "$1")" -ge "$2" ] && return 0
-    sleep 0.1
-  done
-  fail "trace has fewer than $2 lines matching '$1'"
-}
 pixel() { # X Y: the colour on the screen, as "r,g,b"
   import -window root "$shots/pixel.png"
   convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-goto_tab() { # N: a click on its tab
-  local at
-  [ "$(probe tab)" = "$1" ] && return 0
-  at=$(probe tabcentre "$1") || fail "no tab $1"
-  click $at
-  [ "$(probe tab)" = "$1" ] || fail "a click on tab $1 did not select it"
 }
 read_message() { # CAPTION: prints the text and presses OK
   local out
@@ -62,10 +41,6 @@ read_message() { # CAPTION: prints the text and presses OK
   echo "$out" | head -1
   click $(echo "$out" | sed -n 2p)
   probe gone "$1" 5000 || fail "'$1' message box does not close"
-}
-target() { # POSITION: its pixel on the 640x480 screen
-  local fx=(2048 3968 3968 2048 128 128 128 2048 3968) fy=(2048 2048 128 128 128 2048 3968 3968 3968)
-  echo $(( (640 * fx[$1]) >> 12 )) $(( (480 * fy[$1]) >> 12 ))
 }
 
 step "start"
@@ -134,26 +109,6 @@ sleep 0.3
 xdotool key Escape
 probe gone FreeDraw 5000 || fail "the second Escape did not close the window"
 wait_count "TX R$" $((resets + 1))
-
-calibrate() { # BUTTON POSITIONS...
-  local button=$1
-  shift
-  local touches_before selects_before n=0
-  touches_before=$(count " TOUCH ")
-  selects_before=$(count "REQ 19 ")
-  goto_tab 4
-  click_control 4 "$button"
-  probe wait FreeDraw 5000 || fail "no calibration window"
-  for p in "$@"; do
-    n=$((n + 1))
-    xdotool mousemove $(target "$p") mousedown 1
-    wait_count " TOUCH " $((touches_before + n)) 5
-    sleep 0.7  # a tick takes the sample
-    xdotool mouseup 1
-    if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects_before + n + 1)) 5; fi
-  done
-  probe gone FreeDraw 10000 || fail "the calibration window did not close"
-}
 
 # The last upload in the trace as "address value" lines, and the raw touches.
 last_upload() { grep -E " TX SP(1[0-9A-F]|2[01])" "$trace" | tail -18 | awk '{print substr($3,3,2), substr($3,5,4)}'; }
