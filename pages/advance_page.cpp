@@ -62,15 +62,7 @@ void EchoPositions(HWND page) {
 INT_PTR CALLBACK AdvancePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY:
-            switch (NotificationCode(lParam)) {
-                case PSN_KILLACTIVE:
-                    AllowLeavingPage(page);
-                    return TRUE;
-                case PSN_SETACTIVE:
-                    Refresh(page);
-                    break;
-            }
-            return FALSE;
+            return HandlePageNotify(page, lParam, Refresh, TRUE);
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_ADVANCE_CONFIRM) Confirm(page);
             return FALSE;

@@ -22,6 +22,11 @@ void OnHotKey(HWND page, LPARAM lParam) {
     if (HIWORD(lParam) == kKey9) EnableWindow(GetDlgItem(page, IDC_DEVICE_CALIBRATE_9), TRUE);
 }
 
+// The name is fixed; it is shown whenever a driver is open.
+void ShowDeviceName(HWND page) {
+    if (DriverHandle != PORT_INVALID_HANDLE) SetDlgItemTextW(page, IDC_DEVICE_NAME, L"USB_DEVICE0");
+}
+
 }  // namespace
 
 INT_PTR CALLBACK DevicePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -31,15 +36,7 @@ INT_PTR CALLBACK DevicePageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             RegisterHotKey(page, kHotKeyCalibrate9, MOD_CONTROL, kKey9);
             return FALSE;
         case WM_NOTIFY:
-            switch (NotificationCode(lParam)) {
-                case PSN_KILLACTIVE:
-                    AllowLeavingPage(page);
-                    break;
-                case PSN_SETACTIVE:
-                    if (DriverHandle != PORT_INVALID_HANDLE) SetDlgItemTextW(page, IDC_DEVICE_NAME, L"USB_DEVICE0");
-                    break;
-            }
-            return FALSE;
+            return HandlePageNotify(page, lParam, ShowDeviceName, FALSE);
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_DEVICE_CALIBRATE_5:

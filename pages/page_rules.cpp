@@ -2,9 +2,17 @@
 
 #include <commctrl.h>
 
-UINT NotificationCode(LPARAM lParam) { return reinterpret_cast<const NMHDR*>(lParam)->code; }
-
-void AllowLeavingPage(HWND page) { SetWindowLongW(page, DWLP_MSGRESULT, FALSE); }
+INT_PTR HandlePageNotify(HWND page, LPARAM lParam, void (*refresh)(HWND page), INT_PTR killActiveReturns) {
+    switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+        case PSN_KILLACTIVE:
+            SetWindowLongW(page, DWLP_MSGRESULT, FALSE);
+            return killActiveReturns;
+        case PSN_SETACTIVE:
+            if (refresh) refresh(page);
+            return FALSE;
+    }
+    return FALSE;
+}
 
 void ShowPageMessage(HWND page, const wchar_t* text, const wchar_t* caption) {
     MessageBoxW(page, text, caption, MB_OK);

@@ -2,11 +2,11 @@
 #pragma once
 #include <windows.h>
 
-// The notification code of a WM_NOTIFY.
-UINT NotificationCode(LPARAM lParam);
-
-// PSN_KILLACTIVE: the user may always leave a page; nothing is validated.
-void AllowLeavingPage(HWND page);
+// WM_NOTIFY as every page handles it: PSN_SETACTIVE runs the page's refresh
+// (when it has one); PSN_KILLACTIVE lets the user leave, nothing being
+// validated, and the procedure returns killActiveReturns. Every other
+// notification is left alone. Returns what the page procedure returns.
+INT_PTR HandlePageNotify(HWND page, LPARAM lParam, void (*refresh)(HWND page), INT_PTR killActiveReturns);
 
 // Message boxes are owned by the page, with OK and no icon.
 void ShowPageMessage(HWND page, const wchar_t* text, const wchar_t* caption);

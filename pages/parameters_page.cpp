@@ -57,15 +57,7 @@ INT_PTR CALLBACK ParametersPageProc(HWND page, UINT message, WPARAM wParam, LPAR
             FillSensitivityList(page);
             return FALSE;
         case WM_NOTIFY:
-            switch (NotificationCode(lParam)) {
-                case PSN_KILLACTIVE:
-                    AllowLeavingPage(page);
-                    break;
-                case PSN_SETACTIVE:
-                    Refresh(page);
-                    break;
-            }
-            return FALSE;
+            return HandlePageNotify(page, lParam, Refresh, FALSE);
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_PARAMETERS_CONFIRM) Confirm(page);
             return FALSE;

@@ -49,15 +49,7 @@ void SendRotation(HWND page) {
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY:
-            switch (NotificationCode(lParam)) {
-                case PSN_KILLACTIVE:
-                    AllowLeavingPage(page);
-                    break;
-                case PSN_SETACTIVE:
-                    Refresh(page);
-                    break;
-            }
-            return FALSE;
+            return HandlePageNotify(page, lParam, Refresh, FALSE);
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_SETTINGS_DESKTOP:

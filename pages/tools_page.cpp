@@ -21,11 +21,7 @@ void RunControllerCommand(HWND page, const char* body, const wchar_t* ok, const 
 INT_PTR CALLBACK ToolsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY:
-            if (NotificationCode(lParam) == PSN_KILLACTIVE) {
-                AllowLeavingPage(page);
-                return TRUE;
-            }
-            return FALSE;
+            return HandlePageNotify(page, lParam, nullptr, TRUE);
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_TOOLS_DRAW:

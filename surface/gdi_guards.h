@@ -3,39 +3,34 @@
 #pragma once
 #include <windows.h>
 
-class ScopedPen {
+// Selects a new object into a DC for the guard's life, then selects the
+// previous one back and deletes its own.
+template <typename Handle>
+class ScopedGdiObject {
 public:
-    ScopedPen(HDC dc, int width, COLORREF colour)
-        : dc_(dc), pen_(CreatePen(PS_SOLID, width, colour)), previous_(SelectObject(dc, pen_)) {}
-    ~ScopedPen() {
+    ScopedGdiObject(HDC dc, Handle object) : dc_(dc), object_(object), previous_(SelectObject(dc, object)) {}
+    ~ScopedGdiObject() {
         SelectObject(dc_, previous_);
-        DeleteObject(pen_);
+        DeleteObject(object_);
     }
-    ScopedPen(const ScopedPen&) = delete;
-    ScopedPen& operator=(const ScopedPen&) = delete;
+    Handle Get() const { return object_; }
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
 
 private:
     HDC dc_;
-    HPEN pen_;
+    Handle object_;
     HGDIOBJ previous_;
 };
 
-class ScopedBrush {
+class ScopedPen : public ScopedGdiObject<HPEN> {
 public:
-    ScopedBrush(HDC dc, COLORREF colour)
-        : dc_(dc), brush_(CreateSolidBrush(colour)), previous_(SelectObject(dc, brush_)) {}
-    ~ScopedBrush() {
-        SelectObject(dc_, previous_);
-        DeleteObject(brush_);
-    }
-    HBRUSH Get() const { return brush_; }
-    ScopedBrush(const ScopedBrush&) = delete;
-    ScopedBrush& operator=(const ScopedBrush&) = delete;
+    ScopedPen(HDC dc, int width, COLORREF colour) : ScopedGdiObject(dc, CreatePen(PS_SOLID, width, colour)) {}
+};
 
-private:
-    HDC dc_;
-    HBRUSH brush_;
-    HGDIOBJ previous_;
+class ScopedBrush : public ScopedGdiObject<HBRUSH> {
+public:
+    ScopedBrush(HDC dc, COLORREF colour) : ScopedGdiObject(dc, CreateSolidBrush(colour)) {}
 };
 
 class WindowDC {

@@ -70,24 +70,6 @@ DWORD WaitForExit(const Child& c) {
     return code;
 }
 
-std::wstring StaticText(HWND box) {
-    std::wstring text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) -> BOOL {
-            wchar_t cls[32] = {0}, t[256] = {0};
-            GetClassNameW(child, cls, 32);
-            GetWindowTextW(child, t, 256);
-            if (_wcsicmp(cls, L"Static") == 0 && t[0]) {
-                *reinterpret_cast<std::wstring*>(context) = t;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&text);
-    return text;
-}
-
 void ExpectOnlyTheDriverError(const wchar_t* exe, const wchar_t* knobs) {
     Child c = Start(exe, knobs);
     ASSERT_TRUE(c.started);
@@ -97,7 +79,7 @@ void ExpectOnlyTheDriverError(const wchar_t* exe, const wchar_t* knobs) {
     std::vector<HWND> windows = VisibleWindows(c.info.dwProcessId);
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0], box);
-    EXPECT_EQ(StaticText(box), L"Error to open front panel driver");
+    EXPECT_EQ(MessageBoxText(box), L"Error to open front panel driver");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(WaitForExit(c), 0u);
 }
