@@ -57,8 +57,7 @@ int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uin
             continue;
         }
         memset(buffer, 0, sizeof buffer);
-        uint32_t q = DrvRead(buffer, pending);
-        if (q > pending) q = pending;
+        uint32_t q = DrvRead(buffer, pending);  // never more than asked for
         if (PassesReplyCheck(check, buffer, q, reply)) return 1;
     }
     return 0;

@@ -249,7 +249,8 @@ int Emulator::DriverRequest(uint32_t code, const uint8_t* in, uint32_t inSize, u
             rotation_ = in[0];
             return answer(1);
         case 4:
-            if (inSize < 1 || in[0] > 1) return inSize < 1 ? 0 : answer(0);
+            if (inSize < 1) return 0;
+            if (in[0] > 1) return answer(0);
             disabled_ = in[0];
             return answer(1);
         case 7:

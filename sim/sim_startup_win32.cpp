@@ -51,12 +51,13 @@ LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void PortStartup() {
-    SimConfig config;
-    config.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    config.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SimConfig defaults;
+    defaults.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    defaults.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SimConfig config = defaults;
     std::string error;
     bool parsed = ParseSimConfig(getenv("TOUCHPANEL_SIM"), &config, &error);
-    Emulator* emulator = SimInstall(parsed ? config : SimConfig(), false);
+    Emulator* emulator = SimInstall(parsed ? config : defaults, false);
     const char* tracePath = getenv("TOUCHPANEL_SIM_TRACE");
     if (tracePath && *tracePath) emulator->GetTrace().OpenFile(tracePath);
     if (!parsed) emulator->GetTrace().Line(0, "CONFIG " + error);
