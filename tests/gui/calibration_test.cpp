@@ -13,13 +13,8 @@
 
 namespace {
 
-ScreenPoint Target(int position) {
-    ScreenPoint p = {0, 0};
-    TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
-    return p;
-}
-
-void Tick() { SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0); }
+ScreenPoint Target(int position) { return TargetOnScreen(position); }
+void Tick() { SendCalibrationTick(); }
 
 std::string Hex4(int v) {
     char s[5];

@@ -4,6 +4,9 @@
 
 #include "app/app.h"
 #include "link/driver.h"
+#include "surface/calibration_run.h"
+#include "surface/fullscreen.h"
+#include "surface/overlay_geometry.h"
 
 namespace {
 
@@ -215,6 +218,16 @@ RECT WindowRect(HWND window) {
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+ScreenPoint TargetOnScreen(int position) {
+    ScreenPoint p = {0, 0};
+    TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
+    return p;
+}
+
+void SendCalibrationTick() {
+    if (IsWindow(FullScreenWindow)) SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0);
 }
 
 void PumpMessages() {

@@ -72,5 +72,11 @@ HWND CreateTaskbar(const RECT& r);
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
 
+// A calibration target's pixel on this screen, and one tick sent to the
+// full-screen window (when it is open).
+struct ScreenPoint;
+ScreenPoint TargetOnScreen(int position);
+void SendCalibrationTick();
+
 // Pumps the thread's messages until none is left.
 void PumpMessages();

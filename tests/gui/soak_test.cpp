@@ -23,13 +23,10 @@ VOID CALLBACK CloseMessages(HWND, UINT, UINT_PTR, DWORD) {
     CloseMessageBox(box);
 }
 
-void Tick() {
-    if (IsWindow(FullScreenWindow)) SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0);
-}
+void Tick() { SendCalibrationTick(); }
 
 void TouchTarget(int position) {
-    ScreenPoint p;
-    TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
+    ScreenPoint p = TargetOnScreen(position);
     Sim()->TouchDown(p.x, p.y);
 }
 
