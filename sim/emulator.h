@@ -30,13 +30,14 @@ public:
     // A press that the panel reports with exactly these raw coordinates.
     void TouchDownRaw(int32_t rawX, int32_t rawY);
 
-    // What the driver keeps.
-    // What the driver keeps, as another program or a driver fault might change it.
+    // What the driver keeps, set as another program or a driver fault might.
     void SetDriverState(uint8_t rotation, uint8_t touchMode, uint8_t disabled) {
         rotation_ = rotation;
         touchMode_ = touchMode;
         disabled_ = disabled;
     }
+
+    // What the driver keeps.
     uint8_t Rotation() const { return rotation_; }
     uint8_t TouchMode() const { return touchMode_; }
     uint8_t TouchDisabled() const { return disabled_; }

@@ -12,7 +12,6 @@ const COLORREF kBackgroundGrey = 0x808080;
 const COLORREF kUnlitGrey = 0xC8D0C8;
 const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
 
-
 void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine* lines, int count) {
     ScopedPen pen(dc, width, colour);
     for (int i = 0; i < count; ++i) {

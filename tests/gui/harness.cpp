@@ -93,33 +93,9 @@ int Script::RunSheet(DWORD watchdogMs) {
 
 void GuiTest::SetUp() {
     InstanceHandle = GetModuleHandleW(NULL);
-    Install("");
-}
-
-void GuiTest::TearDown() {
-    DriverHandle = PORT_INVALID_HANDLE;
-    SimUninstall();
-}
-
-Emulator* GuiTest::Install(const std::string& knobs) {
-    SimConfig config;
-    config.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    config.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    std::string error;
-    EXPECT_TRUE(ParseSimConfig(knobs.c_str(), &config, &error)) << error;
-    emu = SimInstall(config, true);
-    emu->GetTrace().KeepLines(true);
-    DriverHandle = PortOpenDriver(L"FPD1:");
-    return emu;
-}
-
-std::vector<std::string> GuiTest::Events(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& line : emu->GetTrace().Lines()) {
-        std::string event = line.substr(line.find(' ') + 1);
-        if (event.compare(0, prefix.size(), prefix) == 0) out.push_back(event);
-    }
-    return out;
+    defaults.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    defaults.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SimTest::SetUp();
 }
 
 HWND SheetWindow() { return FindWindowW(L"#32770", kSheetTitle); }

@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "sim/sim.h"
+#include "tests/common/sim_fixture.h"
 
 // One step: returns true when done, false to be tried again on the next tick.
 using Step = std::function<bool()>;
@@ -40,15 +41,10 @@ private:
     size_t next_ = 0;
 };
 
-// A fresh emulator on the virtual clock and the driver opened, for each test.
-class GuiTest : public ::testing::Test {
+// The shared emulator fixture, with the panel model covering this screen.
+class GuiTest : public SimTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
-    Emulator* Install(const std::string& knobs);
-    std::vector<std::string> Events(const std::string& prefix) const;
-
-    Emulator* emu = nullptr;
 };
 
 // The sheet and its pages.

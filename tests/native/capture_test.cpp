@@ -2,7 +2,7 @@
 
 #include "link/calibration_table.h"
 #include "link/exchange.h"
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 class CaptureTest : public SimTest {
 protected:

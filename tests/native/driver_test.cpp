@@ -1,4 +1,4 @@
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 #include "link/driver.h"
 

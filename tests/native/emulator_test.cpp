@@ -1,7 +1,7 @@
 #include <string.h>
 
 #include "link/exchange.h"
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 using EmulatorTest = SimTest;
 

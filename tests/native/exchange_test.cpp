@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "link/calibration_table.h"
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "link/records.h"
 
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 using RecordsTest = SimTest;
 

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "link/exchange.h"
-#include "sim_fixture.h"
+#include "tests/common/sim_fixture.h"
 
 namespace {
 

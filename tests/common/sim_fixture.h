@@ -16,7 +16,7 @@ protected:
     }
 
     Emulator* Install(const std::string& knobs) {
-        SimConfig config;
+        SimConfig config = defaults;
         std::string error;
         EXPECT_TRUE(ParseSimConfig(knobs.c_str(), &config, &error)) << error;
         emu = SimInstall(config, true);
@@ -36,4 +36,5 @@ protected:
     }
 
     Emulator* emu = nullptr;
+    SimConfig defaults;  // what Install starts from, before the knobs
 };
