@@ -8,7 +8,7 @@ target_compile_options(tp_neutral_fuzz PRIVATE -fsanitize=fuzzer-no-link,address
 
 foreach(target reply_checks records exchange)
   add_executable(fuzz_${target} tests/fuzz/fuzz_${target}.cpp)
-  if(NOT target STREQUAL "exchange")
+  if(target STREQUAL "reply_checks")
     target_sources(fuzz_${target} PRIVATE tests/fuzz/no_driver_port.cpp)
   endif()
   target_compile_options(fuzz_${target} PRIVATE ${FUZZ_FLAGS})

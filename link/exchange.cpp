@@ -15,13 +15,12 @@ void FormatHex(uint32_t value, int digits, char* out) {
     }
 }
 
-int BuildCommandFrame(const char* body, CommandFrame* frame) {
-    size_t n = strlen(body);
-    if (n > kMaxBody) return 0;
+int BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame) {
+    if (length > kMaxBody) return 0;
     frame->bytes[0] = kSOH;
-    memcpy(frame->bytes + 1, body, n);
-    frame->bytes[n + 1] = kCR;
-    frame->length = (uint32_t)n + 2;
+    memcpy(frame->bytes + 1, body, length);
+    frame->bytes[length + 1] = kCR;
+    frame->length = length + 2;
     return 1;
 }
 
@@ -63,18 +62,22 @@ int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uin
     return 0;
 }
 
-int ExchangeBody(const char* body, ReplyCheck check, uint32_t settleMs, char reply[4]) {
+int ExchangeBody(const char* body, uint32_t length, ReplyCheck check, uint32_t settleMs, char reply[4]) {
     CommandFrame frame;
-    if (!BuildCommandFrame(body, &frame)) return 0;
+    if (!BuildCommandFrame(body, length, &frame)) return 0;
     return ExchangeCommand(frame.bytes, frame.length, check, settleMs, reply);
 }
 
+int ExchangeText(const char* text, ReplyCheck check, uint32_t settleMs, char reply[4]) {
+    return ExchangeBody(text, (uint32_t)strlen(text), check, settleMs, reply);
+}
+
 int CalibrationCommand(int start) {
-    return ExchangeBody(start == 1 ? "CR" : "R", Acknowledgement, kSettleMs, 0);
+    return ExchangeText(start == 1 ? "CR" : "R", Acknowledgement, kSettleMs, 0);
 }
 
 int SetTouchMode(uint8_t mode) {
-    if (!ExchangeBody(mode == 3 ? "MP" : "MS", Acknowledgement, kSettleMs, 0)) return 0;
+    if (!ExchangeText(mode == 3 ? "MP" : "MS", Acknowledgement, kSettleMs, 0)) return 0;
     return DrvSetTouchMode(mode);
 }
 
@@ -83,14 +86,13 @@ int UploadCalibrationTable() {
     for (int p = 0; p < kCalibrationPoints; ++p) {
         for (int c = 0; c < 2; ++c) {
             int32_t value = c == 0 ? CalibrationTable[p].x : CalibrationTable[p].y;
-            char body[9] = "SP";
+            char body[8] = {'S', 'P'};
             FormatHex(0x10 + 2 * p + c, 2, body + 2);
             FormatHex((uint32_t)value & 0xFFFF, 4, body + 4);
-            body[8] = 0;
-            if (!ExchangeBody(body, Acknowledgement, kUploadSettleMs, 0)) return 0;
+            if (!ExchangeBody(body, sizeof body, Acknowledgement, kUploadSettleMs, 0)) return 0;
         }
     }
-    return ExchangeBody("PL", Acknowledgement, kUploadSettleMs, 0);
+    return ExchangeText("PL", Acknowledgement, kUploadSettleMs, 0);
 }
 
 void ResetOnClose() {

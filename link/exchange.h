@@ -18,8 +18,9 @@ struct CommandFrame {
     uint32_t length;
 };
 
-// SOH + body + CR; 0 when the body does not fit in a frame.
-int BuildCommandFrame(const char* body, CommandFrame* frame);
+// SOH + the `length` bytes of body (any bytes, NULs included) + CR; 0 when
+// they do not fit in a frame.
+int BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame);
 
 // Judges q bytes of one read by their tail. With ParameterReply the four
 // characters between SOH and CR are handed back in chars (when chars is set).
@@ -32,8 +33,11 @@ int PassesShortReplyCheck(const uint8_t* b, uint32_t q);
 int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uint32_t settleMs,
                     char reply[4]);
 
-// Sends the body as a frame through ExchangeCommand.
-int ExchangeBody(const char* body, ReplyCheck check, uint32_t settleMs, char reply[4]);
+// Sends the `length` bytes of body as one frame through ExchangeCommand.
+int ExchangeBody(const char* body, uint32_t length, ReplyCheck check, uint32_t settleMs, char reply[4]);
+
+// The same for a body of text: a command name such as "R" or "RD".
+int ExchangeText(const char* text, ReplyCheck check, uint32_t settleMs, char reply[4]);
 
 int CalibrationCommand(int start);
 int SetTouchMode(uint8_t mode);

@@ -19,8 +19,8 @@ const Field kMeasureDelay = {"9D", 2};
 const Field kOutFocus = {"9B", 2};
 
 int ReadRecord(const char* address, char record[4]) {
-    char body[5] = {'G', 'P', address[0], address[1], 0};
-    return ExchangeBody(body, ParameterReply, kSettleMs, record);
+    const char body[4] = {'G', 'P', address[0], address[1]};
+    return ExchangeBody(body, sizeof body, ParameterReply, kSettleMs, record);
 }
 
 int ReadHexField(const Field& f) {
@@ -33,12 +33,13 @@ int ReadHexField(const Field& f) {
 void WriteField(const Field& f, const char* chars, int length) {
     char record[4];
     if (!ReadRecord(f.address, record)) return;
-    char body[9] = {'S', 'P', f.address[0], f.address[1]};
+    // The record's characters go back as they came, whatever bytes they are:
+    // the body is always its eight bytes, never cut at a NUL.
+    char body[8] = {'S', 'P', f.address[0], f.address[1]};
     memcpy(body + 4, record, 4);
     memcpy(body + 4 + f.offset, chars, length);
-    body[8] = 0;
-    if (!ExchangeBody(body, Acknowledgement, kSettleMs, 0)) return;
-    ExchangeBody("R", Acknowledgement, kSettleMs, 0);
+    if (!ExchangeBody(body, sizeof body, Acknowledgement, kSettleMs, 0)) return;
+    ExchangeText("R", Acknowledgement, kSettleMs, 0);
 }
 
 void WriteHexField(const Field& f, uint32_t value) {

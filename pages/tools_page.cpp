@@ -12,7 +12,7 @@ namespace {
 
 // Both commands are judged leniently: any one sign of an acknowledgement will do.
 void RunControllerCommand(HWND page, const char* body, const wchar_t* ok, const wchar_t* fail) {
-    int passed = ExchangeBody(body, LenientAcknowledgement, kSettleMs, 0);
+    int passed = ExchangeText(body, LenientAcknowledgement, kSettleMs, 0);
     ShowPageMessage(page, passed ? ok : fail, L"Message");
 }
 

@@ -68,8 +68,21 @@ int Emulator::FramesStartingWith(const std::string& prefix) const {
                               [&](const std::string& f) { return f.compare(0, prefix.size(), prefix) == 0; });
 }
 
+void Emulator::KeepHistory(bool keep) {
+    keepHistory_ = keep;
+    trace_.KeepLines(keep);
+}
+
+std::vector<DriverCall> Emulator::CallsOf(uint32_t code) const {
+    std::vector<DriverCall> out;
+    for (const DriverCall& c : calls_)
+        if (c.code == code) out.push_back(c);
+    return out;
+}
+
 void Emulator::ClearHistory() {
     frames_.clear();
+    calls_.clear();
     writes_ = 0;
     selectCount_ = 0;
     trace_.Clear();
@@ -99,7 +112,7 @@ void Emulator::ReceiveByte(uint8_t b) {
 }
 
 void Emulator::HandleFrame(const std::string& body) {
-    frames_.push_back(body);
+    if (keepHistory_) frames_.push_back(body);
     trace_.Line(clock_.Now(), "TX " + body);
     if (!config_.dropPrefix.empty() && body.compare(0, config_.dropPrefix.size(), config_.dropPrefix) == 0) {
         // A resend is the same frame again: it counts once, and stays unanswered.
@@ -210,28 +223,27 @@ void Emulator::TouchUp() {
 
 // ---- driver ----
 
-int Emulator::IoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
-                        uint32_t* returned) {
-    uint32_t count = 0;
-    int result = 0;
-    uint32_t written = 0;
-    if (Contains(config_.failRequests, code)) {
-        result = 0;
-    } else {
+int Emulator::IoControl(bool ownHandle, uint32_t code, const void* in, uint32_t inSize, void* out,
+                        uint32_t outSize, uint32_t* returned) {
+    DriverCall call{code, ownHandle, {}, {}, 0, 0};
+    if (in) call.in.assign((const uint8_t*)in, (const uint8_t*)in + inSize);
+    if (ownHandle && !Contains(config_.failRequests, code)) {
         // The driver answers into its own buffer; what reaches the caller's
         // buffer is decided below, so a fault can withhold it.
         uint8_t reply[512] = {0};
         uint32_t room = outSize < sizeof reply ? outSize : (uint32_t)sizeof reply;
-        result = DriverRequest(code, (const uint8_t*)in, in ? inSize : 0, reply, out ? room : 0, &count);
-        written = count;
-        if (Contains(config_.noByteRequests, code)) written = 0;
-        if (out && written) memcpy(out, reply, written);
+        call.result = DriverRequest(code, call.in.data(), (uint32_t)call.in.size(), reply, out ? room : 0, &call.count);
+        uint32_t written = Contains(config_.noByteRequests, code) ? 0 : call.count;
+        if (out && written) {
+            memcpy(out, reply, written);
+            call.out.assign(reply, reply + written);
+        }
         for (const CountOverride& c : config_.countOverrides)
-            if (c.code == code) count = c.count;
+            if (c.code == code) call.count = c.count;
     }
-    if (returned) *returned = count;
-    TraceRequest(code, in, in ? inSize : 0, out, written, count, result);
-    return result;
+    if (returned) *returned = call.count;
+    Record(call);
+    return call.result;
 }
 
 int Emulator::DriverRequest(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize,
@@ -317,9 +329,11 @@ int Emulator::DriverRequest(uint32_t code, const uint8_t* in, uint32_t inSize, u
     return 0;
 }
 
-void Emulator::TraceRequest(uint32_t code, const void* in, uint32_t inSize, const void* out, uint32_t written,
-                            uint32_t count, int result) {
-    trace_.Line(clock_.Now(), "REQ " + std::to_string(code) + " in=" + HexBytes((const uint8_t*)in, inSize) +
-                                  " out=" + HexBytes((const uint8_t*)out, out ? written : 0) +
-                                  " count=" + std::to_string(count) + " result=" + std::to_string(result ? 1 : 0));
+void Emulator::Record(const DriverCall& call) {
+    if (keepHistory_) calls_.push_back(call);
+    std::string line = "REQ " + std::to_string(call.code) + " in=" + HexBytes(call.in.data(), call.in.size()) +
+                       " out=" + HexBytes(call.out.data(), call.out.size()) + " count=" + std::to_string(call.count) +
+                       " result=" + std::to_string(call.result ? 1 : 0);
+    if (!call.ownHandle) line += " handle=foreign";
+    trace_.Line(clock_.Now(), line);
 }

@@ -11,6 +11,16 @@
 #include "sim/sim_config.h"
 #include "sim/trace.h"
 
+// One I/O-control request as it reached the driver seam.
+struct DriverCall {
+    uint32_t code;
+    bool ownHandle;              // made on the handle this driver gave out
+    std::vector<uint8_t> in;     // the input bytes
+    std::vector<uint8_t> out;    // what reached the caller's output buffer
+    uint32_t count;              // the byte count reported back
+    int result;
+};
+
 class Emulator {
 public:
     Emulator(const SimConfig& config, bool virtualClock);
@@ -20,8 +30,9 @@ public:
     Trace& GetTrace() { return trace_; }
     const PanelModel& Panel() const { return panel_; }
 
-    // The driver's side: one I/O-control request.
-    int IoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
+    // The driver's side: one I/O-control request. A request on a handle this
+    // driver never gave out is refused, as the system would, but still logged.
+    int IoControl(bool ownHandle, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                   uint32_t* returned);
 
     // The panel's side: a press and a release at a screen point.
@@ -54,9 +65,14 @@ public:
     int CommitCount() const { return commits_; }
     const CalibrationQuality& Quality() const { return quality_; }
 
+    // History, kept only when asked for (tests do; a long-running simulator does not).
+    void KeepHistory(bool keep);
     // Every complete frame body the firmware received, in order.
     const std::vector<std::string>& Frames() const { return frames_; }
     int FramesStartingWith(const std::string& prefix) const;
+    // Every request that reached the driver seam, in order.
+    const std::vector<DriverCall>& Calls() const { return calls_; }
+    std::vector<DriverCall> CallsOf(uint32_t code) const;
     int WriteCount() const { return writes_; }
     void ClearHistory();
 
@@ -73,8 +89,7 @@ private:
     void Deliver();   // replies whose time has come join the received bytes
     int RecordIndex(const std::string& address) const;
     void Commit();
-    void TraceRequest(uint32_t code, const void* in, uint32_t inSize, const void* out, uint32_t written,
-                      uint32_t count, int result);
+    void Record(const DriverCall& call);
     int DriverRequest(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize,
                       uint32_t* count);
 
@@ -101,7 +116,9 @@ private:
     CalibrationQuality quality_;
     int dropSeen_ = 0;
     std::string lastDropCandidate_;
+    bool keepHistory_ = false;
     std::vector<std::string> frames_;
+    std::vector<DriverCall> calls_;
     int writes_ = 0;
 };
 

@@ -38,11 +38,11 @@ PortHandle PortOpenDriver(const wchar_t* name) {
 
 int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                   uint32_t* returned) {
-    if (!g_emulator || handle != kEmulatedHandle) {
+    if (!g_emulator) {
         *returned = 0;
         return 0;
     }
-    return g_emulator->IoControl(code, in, inSize, out, outSize, returned);
+    return g_emulator->IoControl(handle == kEmulatedHandle, code, in, inSize, out, outSize, returned);
 }
 
 void PortSleep(uint32_t ms) {

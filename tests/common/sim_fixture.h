@@ -20,7 +20,7 @@ protected:
         std::string error;
         EXPECT_TRUE(ParseSimConfig(knobs.c_str(), &config, &error)) << error;
         emu = SimInstall(config, true);
-        emu->GetTrace().KeepLines(true);
+        emu->KeepHistory(true);
         DriverHandle = PortOpenDriver(L"FPD1:");
         return emu;
     }
@@ -32,6 +32,13 @@ protected:
             std::string event = line.substr(line.find(' ') + 1);
             if (event.compare(0, prefix.size(), prefix) == 0) out.push_back(event);
         }
+        return out;
+    }
+
+    // The bytes of every write (request 13) that reached the driver, in order.
+    std::vector<std::vector<uint8_t>> Writes() const {
+        std::vector<std::vector<uint8_t>> out;
+        for (const DriverCall& c : emu->CallsOf(13)) out.push_back(c.in);
         return out;
     }
 

@@ -50,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char reply[4];
     switch (data[0] % 6) {
         case 0:
-            ExchangeBody("GP9A", ParameterReply, 200, reply);
+            ExchangeText("GP9A", ParameterReply, 200, reply);
             break;
         case 1:
-            ExchangeBody("R", Acknowledgement, 200, nullptr);
+            ExchangeText("R", Acknowledgement, 200, nullptr);
             break;
         case 2:
-            ExchangeBody("RD", LenientAcknowledgement, 200, nullptr);
+            ExchangeText("RD", LenientAcknowledgement, 200, nullptr);
             break;
         case 3:
             ResetOnClose();

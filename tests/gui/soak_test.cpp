@@ -102,7 +102,6 @@ TEST_F(SoakTest, TwoHundredCalibrationRunsUnderFaultsEndAsThePartsSay) {
                             : fault == DroppedSP      ? "drop=SP:" + std::to_string(1 + rng() % 18)
                                                       : "";
         Install(knobs);
-        emu->GetTrace().KeepLines(true);
         g_boxesSeen.clear();
         int escapeAt = fault == EscapeAtRandom ? 1 + (int)(rng() % 60) : -1;
 

@@ -23,7 +23,7 @@ TEST_F(EmulatorTest, FramesAreFoundAmongNoiseAndOverlongBodiesAreDropped) {
 TEST_F(EmulatorTest, UnknownOrMalformedCommandsAreRefused) {
     for (const char* body : {"XY", "GP77", "SP22FFFF", "SP10ZZZZ", "SP9A12"}) {
         emu->ClearHistory();
-        EXPECT_FALSE(ExchangeBody(body, Acknowledgement, kSettleMs, nullptr)) << body;
+        EXPECT_FALSE(ExchangeText(body, Acknowledgement, kSettleMs, nullptr)) << body;
         EXPECT_EQ(Events("RX").front(), "RX 01310D") << body;
     }
 }
@@ -31,9 +31,9 @@ TEST_F(EmulatorTest, UnknownOrMalformedCommandsAreRefused) {
 TEST_F(EmulatorTest, RecordsPersistAndRestoreDefaultsBringsBackTheFactoryOnes) {
     Install("records=9A:1000");
     EXPECT_EQ(emu->Record("9A"), "1000");
-    EXPECT_TRUE(ExchangeBody("SP9D1234", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(ExchangeText("SP9D1234", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->Record("9D"), "1234");
-    EXPECT_TRUE(ExchangeBody("RD", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(ExchangeText("RD", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->Record("9A"), "2800");
     EXPECT_EQ(emu->Record("9D"), "0064");
 }
@@ -54,11 +54,11 @@ TEST_F(EmulatorTest, RepliesAreQueuedAfterTheLatencyAndTraced) {
 
 TEST_F(EmulatorTest, DropLeavesTheNthMatchingFrameAndItsResendsUnanswered) {
     Install("drop=SP1:2");
-    EXPECT_TRUE(ExchangeBody("SP100001", Acknowledgement, 50, nullptr));
-    EXPECT_FALSE(ExchangeBody("SP110002", Acknowledgement, 50, nullptr));
+    EXPECT_TRUE(ExchangeText("SP100001", Acknowledgement, 50, nullptr));
+    EXPECT_FALSE(ExchangeText("SP110002", Acknowledgement, 50, nullptr));
     EXPECT_EQ(emu->FramesStartingWith("SP11"), 4);
-    EXPECT_TRUE(ExchangeBody("SP120003", Acknowledgement, 50, nullptr));
-    EXPECT_TRUE(ExchangeBody("RD", Acknowledgement, 50, nullptr));
+    EXPECT_TRUE(ExchangeText("SP120003", Acknowledgement, 50, nullptr));
+    EXPECT_TRUE(ExchangeText("RD", Acknowledgement, 50, nullptr));
 }
 
 TEST_F(EmulatorTest, ConfigRejectsWhatItDoesNotKnow) {

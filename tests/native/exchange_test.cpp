@@ -34,6 +34,7 @@ TEST(ReplyChecks, ParameterReplyHandsBackFourCharactersAfterAnyEcho) {
     EXPECT_TRUE(Check(ParameterReply, Bytes({1, 'G', 'P', '9', 'A', 0x0D, 1, 'z', '#', 'q', '~', 0x0D}), chars));
     EXPECT_EQ(std::string(chars, 4), "z#q~");
     EXPECT_FALSE(Check(ParameterReply, Bytes({'1', '2', '3', '4', 0x0D})));
+    EXPECT_FALSE(Check(ParameterReply, Bytes({'x', '1', '2', '3', '4', 0x0D})));  // no SOH before the four
     EXPECT_FALSE(Check(ParameterReply, Bytes({1, '0', 0x0D})));
     EXPECT_FALSE(Check(ParameterReply, Bytes({1, '1', '2', '3', '4', 0x0D, 0})));
 }
@@ -59,12 +60,14 @@ TEST(ReplyChecks, ShortReplyLooksAtTheHead) {
 
 TEST(Framing, BodiesUpToThirteenCharacters) {
     CommandFrame f;
-    ASSERT_TRUE(BuildCommandFrame("GP9A", &f));
+    ASSERT_TRUE(BuildCommandFrame("GP9A", 4, &f));
     EXPECT_EQ(f.length, 6u);
     EXPECT_EQ(0, memcmp(f.bytes, "\x01GP9A\x0D", 6));
-    EXPECT_TRUE(BuildCommandFrame("1234567890123", &f));
+    ASSERT_TRUE(BuildCommandFrame("A\0B", 3, &f));  // a NUL is a byte like any other
+    EXPECT_EQ(0, memcmp(f.bytes, "\x01" "A\0B\x0D", 5));
+    EXPECT_TRUE(BuildCommandFrame("1234567890123", 13, &f));
     EXPECT_EQ(f.length, 15u);
-    EXPECT_FALSE(BuildCommandFrame("12345678901234", &f));
+    EXPECT_FALSE(BuildCommandFrame("12345678901234", 14, &f));
 }
 
 using ExchangeTest = SimTest;
@@ -72,30 +75,30 @@ using ExchangeTest = SimTest;
 TEST_F(ExchangeTest, SilentControllerGetsExactlyFourWritesAndFourSettleDelays) {
     Install("silent=1");
     uint64_t start = emu->Clock().Now();
-    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 4);
     EXPECT_EQ(emu->Clock().Now() - start, 4u * kSettleMs);
 }
 
 TEST_F(ExchangeTest, RepliesAfterNoiseEchoOrLatePassWhereThePartSays) {
     Install("echo=1");
-    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 1);
 
     Install("garbage=1");
-    EXPECT_FALSE(ExchangeBody("RD", LenientAcknowledgement, kSettleMs, nullptr));
+    EXPECT_FALSE(ExchangeText("RD", LenientAcknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 4);
 
     // A reply later than the settle delay misses its own attempt and is read by the next.
     Install("latency=300");
-    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 2);
 }
 
 TEST_F(ExchangeTest, OverflowIsPurgedUnreadAndStillBoundedByFourAttempts) {
     // Every reply comes behind a flood: without the bound this never ends.
     Install("overflow=1");
-    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 4);
     EXPECT_TRUE(Events("REQ 14").empty());
     EXPECT_EQ(Events("REQ 16").size(), 8u);  // a purge before each write and after each flood
@@ -103,10 +106,10 @@ TEST_F(ExchangeTest, OverflowIsPurgedUnreadAndStillBoundedByFourAttempts) {
 
 TEST_F(ExchangeTest, PendingCountOf254IsReadAnd255IsPurged) {
     Install("overflow=251");  // 251 + the 3-byte acknowledgement = 254
-    EXPECT_TRUE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(Events("REQ 14").size(), 1u);
     Install("overflow=252");  // 255
-    EXPECT_FALSE(ExchangeBody("R", Acknowledgement, kSettleMs, nullptr));
+    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_TRUE(Events("REQ 14").empty());
 }
 
@@ -158,10 +161,14 @@ TEST_F(ExchangeTest, UploadStopsAtAFailedFrameWithoutPL) {
     EXPECT_EQ(emu->FramesStartingWith("SP14"), 4);  // the fifth frame, four attempts
     EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
     EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
+}
+
+TEST_F(ExchangeTest, UploadWithoutADriverReturnsAtOnce) {
     DriverHandle = PORT_INVALID_HANDLE;
-    emu->ClearHistory();
+    uint64_t start = emu->Clock().Now();
     EXPECT_FALSE(UploadCalibrationTable());
-    EXPECT_TRUE(emu->Frames().empty());
+    EXPECT_EQ(emu->Clock().Now(), start);  // not even one settle delay
+    EXPECT_TRUE(emu->Calls().empty());
 }
 
 TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgement) {
@@ -173,7 +180,22 @@ TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgement) {
     Install("echo=1");  // the head is the echo "\x01R\r": no '0' at index 1
     ResetOnClose();
     EXPECT_EQ(emu->WriteCount(), 4);
-    Install("count=14:4000");  // an impossible count is clamped to the buffer
+}
+
+TEST_F(ExchangeTest, ResetOnCloseSettlesTwoHundredMillisecondsPerAttempt) {
+    uint64_t start = emu->Clock().Now();
     ResetOnClose();
+    EXPECT_EQ(emu->Clock().Now() - start, 200u);
+    Install("silent=1");
+    start = emu->Clock().Now();
+    ResetOnClose();
+    EXPECT_EQ(emu->Clock().Now() - start, 800u);
+}
+
+TEST_F(ExchangeTest, AReadCountBeyondWhatWasAskedForIsNeverJudged) {
+    // The driver claims 4000 bytes for a read of 3: judging them would read far
+    // past the 255-byte reply buffer.
+    Install("count=14:4000");
+    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 1);
 }

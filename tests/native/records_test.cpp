@@ -34,26 +34,61 @@ TEST_F(RecordsTest, ReadsDecodeTheFactoryRecords) {
     EXPECT_EQ(GetSensitivity(), 0);
 }
 
+namespace {
+
+// SOH, the body's bytes (NULs included), CR.
+std::vector<uint8_t> Frame(const std::string& body) {
+    std::vector<uint8_t> f = {0x01};
+    f.insert(f.end(), body.begin(), body.end());
+    f.push_back(0x0D);
+    return f;
+}
+
+}  // namespace
+
 TEST_F(RecordsTest, WritesPatchTheirFieldAndEchoTheRestThenReset) {
     struct Case {
-        const char* knobs;
+        const char* address;
+        std::string record;
         void (*write)();
-        const char* frames[3];
+        std::string written;
     };
     const Case cases[] = {
-        {"records=9A:28zq", [] { SetRightClickTime(1000); }, {"GP9A", "SP9AC8zq", "R"}},
-        {"records=9A:2800", [] { SetRightClickTime(1004); }, {"GP9A", "SP9AC800", "R"}},
-        {"records=99:1E0A", [] { SetInFocus(12); }, {"GP99", "SP991E0C", "R"}},
-        {"records=99:1E0A", [] { SetMeasureTime(5); }, {"GP99", "SP99050A", "R"}},
-        {"records=9D:g#64", [] { SetMeasureDelay(250); }, {"GP9D", "SP9Dg#FA", "R"}},
-        {"records=9B:x-C8", [] { SetOutFocus(100); }, {"GP9B", "SP9Bx-64", "R"}},
-        {"records=9C:a2bc", [] { SetSensitivity(3); }, {"GP9C", "SP9Ca3bc", "R"}},
+        {"9A", "28zq", [] { SetRightClickTime(1000); }, "C8zq"},
+        {"9A", "2800", [] { SetRightClickTime(1004); }, "C800"},
+        {"99", "1E0A", [] { SetInFocus(12); }, "1E0C"},
+        {"99", "1E0A", [] { SetMeasureTime(5); }, "050A"},
+        {"9D", "g#64", [] { SetMeasureDelay(250); }, "g#FA"},
+        {"9B", "x-C8", [] { SetOutFocus(100); }, "x-64"},
+        {"9C", "a2bc", [] { SetSensitivity(3); }, "a3bc"},
     };
     for (const Case& c : cases) {
-        Install(c.knobs);
+        Install("");
+        emu->SetRecord(c.address, c.record.data());
         c.write();
-        EXPECT_EQ(emu->Frames(), (std::vector<std::string>{c.frames[0], c.frames[1], c.frames[2]})) << c.knobs;
+        const std::string a = c.address;
+        EXPECT_EQ(Writes(), (std::vector<std::vector<uint8_t>>{Frame("GP" + a), Frame("SP" + a + c.written), Frame("R")}))
+            << a << " " << c.written;
     }
+}
+
+// Whatever the record holds goes back byte for byte, NULs included.
+TEST_F(RecordsTest, ARecordHoldingNulsIsWrittenAsTheTenBytes) {
+    emu->SetRecord("9A", "28\0\0");
+    SetRightClickTime(1000);
+    const std::vector<uint8_t> expected = {0x01, 0x53, 0x50, 0x39, 0x41, 0x43, 0x38, 0x00, 0x00, 0x0D};
+    ASSERT_EQ(Writes().size(), 3u);
+    EXPECT_EQ(Writes()[1], expected);
+    EXPECT_EQ(emu->Record("9A"), std::string("C8\0\0", 4));
+}
+
+TEST_F(RecordsTest, AReadTakesOneSettleDelayAndAWriteThree) {
+    uint64_t start = emu->Clock().Now();
+    GetOutFocus();
+    EXPECT_EQ(emu->Clock().Now() - start, 200u);
+    start = emu->Clock().Now();
+    SetOutFocus(150);
+    EXPECT_EQ(emu->Clock().Now() - start, 600u);
 }
 
 TEST_F(RecordsTest, WrittenRightClickTimeReadsBack) {

@@ -76,17 +76,19 @@ TEST_F(SoakTest, TenThousandExchangesEndWithinTheirBoundAndAsTheirCaseSays) {
     for (int i = 0; i < 10000; ++i) {
         Case c = RandomCase(rng);
         Install(c.knobs);
-        emu->GetTrace().KeepLines(false);
+        emu->KeepHistory(false);
         char reply[4];
         uint64_t start = emu->Clock().Now();
-        int result = ExchangeBody(c.body, c.check, kSettleMs, reply);
+        int result = ExchangeText(c.body, c.check, kSettleMs, reply);
         uint64_t spent = emu->Clock().Now() - start;
         ASSERT_EQ(result, c.passes ? 1 : 0) << c.body << " with " << c.knobs;
         ASSERT_LE(emu->WriteCount(), (int)kMaxAttempts) << c.knobs;
         if (c.passes) {
             ASSERT_EQ(emu->WriteCount(), (int)c.attempt + 1) << c.knobs;
             ASSERT_EQ(spent, (c.attempt + 1) * kSettleMs) << c.knobs;
-            if (c.check == ParameterReply) ASSERT_EQ(std::string(reply, 4), "2800") << c.knobs;
+            if (c.check == ParameterReply) {
+                ASSERT_EQ(std::string(reply, 4), "2800") << c.knobs;
+            }
             ++passed;
         } else {
             ASSERT_EQ(emu->WriteCount(), (int)kMaxAttempts) << c.knobs;
