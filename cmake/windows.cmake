@@ -1,5 +1,5 @@
 # The product, the simulator and the Windows tests (mingw-w64 cross build).
-enable_language(RC)
+enable_language(RC ASM)
 
 set(PRODUCT_FLAGS -Os -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections -Wall -Wextra)
 set(PRODUCT_LINK_FLAGS -static -s -mwindows -Wl,--gc-sections)
@@ -13,10 +13,15 @@ add_library(tp_app STATIC
     pages/tools_page.cpp
     pages/device_page.cpp
     pages/advance_page.cpp
-    surface/fault_guard.cpp
     surface/overlays.cpp
     surface/fullscreen.cpp
     surface/calibration_run.cpp)
+# The fault guard is frame-based structured exception handling, which differs per processor.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  target_sources(tp_app PRIVATE platform/fault_guard_x64.cpp platform/fault_guard_x64.S)
+else()
+  target_sources(tp_app PRIVATE platform/fault_guard_x86.cpp)
+endif()
 add_library(tp_sim STATIC ${SIM_SOURCES})
 foreach(lib tp_neutral tp_app tp_sim)
   target_compile_options(${lib} PRIVATE ${PRODUCT_FLAGS})

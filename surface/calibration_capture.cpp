@@ -6,6 +6,7 @@
 uint8_t CaptureState = CaptureIdle;
 int32_t CalibrationActive = 0;
 int32_t TickCount = 0;
+uintptr_t CalibrationTimer = 0;
 
 int CurrentTargetPosition() { return CalibrationMode == 5 ? 2 * CurrentPointIndex : CurrentPointIndex; }
 

@@ -7,6 +7,7 @@ enum CaptureStates : uint8_t { CaptureIdle = 0, CaptureWaitingSample = 1, Captur
 extern uint8_t CaptureState;
 extern int32_t CalibrationActive;
 extern int32_t TickCount;
+extern uintptr_t CalibrationTimer;  // what SetTimer returned for the last calibration window; 0 before
 
 const int kCalibrationTimeoutTicks = 125;  // the 126th tick of one target closes the window
 

@@ -7,7 +7,7 @@
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
 
-UINT_PTR CalibrationTimer = 0;
+CalibrationHooks WindowCalibration = {StartCalibrationTimer, CalibrationTick};
 
 namespace {
 
@@ -15,18 +15,26 @@ void FinishCalibration(HWND window) {
     // No tick may run past the last point: the failure message's own loop
     // would otherwise dispatch one, addressing a position beyond the table.
     KillTimer(window, CalibrationTimer);
-    if (!UploadCalibrationTable()) MessageBoxW(NULL, L"Do calibration fail!", L"Message", MB_OK);
+    if (!UploadCalibrationTable()) {
+        // The message has no owner, so its loop would still hand the window
+        // taps and keys, and Escape would close it under the run. It takes no
+        // input until the run has finished with it.
+        EnableWindow(window, FALSE);
+        MessageBoxW(NULL, L"Do calibration fail!", L"Message", MB_OK);
+    }
     CalibrationCommand(0);
     CalibrationActive = 0;
     TickCount = 0;
     CalibrationMode = 0;
     CaptureState = CaptureIdle;
-    CloseFullScreenWindow(window);
+    // Whatever happened meanwhile, close only the run's own window, and only once.
+    if (window == FullScreenWindow) CloseFullScreenWindow(window);
 }
 
 }  // namespace
 
 void StartCalibration(int mode) {
+    if (BringFullScreenWindowToFront()) return;
     CalibrationActive = 1;
     CaptureState = CaptureWaitingSample;
     CalibrationCommand(1);

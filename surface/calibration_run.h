@@ -4,11 +4,11 @@
 
 #include "surface/calibration_capture.h"
 
-extern UINT_PTR CalibrationTimer;
-
 const UINT_PTR kCalibrationTimerId = 576;
 const UINT kCalibrationTimerMs = 500;
 
+// Starts a run of mode 5 or 9, unless a full-screen window is open already:
+// then that window comes to the front and nothing else happens.
 void StartCalibration(int mode);
 void StartCalibrationTimer(HWND window);
 void CalibrationTick(HWND window);

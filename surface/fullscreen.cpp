@@ -1,9 +1,8 @@
 #include "surface/fullscreen.h"
 
-#include "app/app.h"
 #include "link/exchange.h"
-#include "surface/calibration_run.h"
-#include "surface/fault_guard.h"
+#include "platform/fault_guard.h"
+#include "surface/calibration_capture.h"
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
 
@@ -22,18 +21,15 @@ const COLORREF kInkRed = RGB(255, 0, 0);
 const COLORREF kClearGrey = RGB(128, 128, 128);
 const WPARAM kGridKey = 71;  // 'G'
 
-void OpenSteps(void* context) {
-    HINSTANCE instance = *static_cast<HINSTANCE*>(context);
-    RegisterFullScreenClass(instance);  // fails harmlessly from the second open on
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
-    // WS_POPUP keeps the window caption-less on desktop systems too.
-    FullScreenWindow = CreateWindowExW(0, kClassName, kClassName, WS_POPUP | WS_VISIBLE, 0, 0, width, height, NULL,
-                                       NULL, InstanceHandle, NULL);
-    if (!FullScreenWindow) return;
-    ShowWindow(FullScreenWindow, SW_SHOW);
-    UpdateWindow(FullScreenWindow);
-}
+// While OpenFullScreenWindow runs its steps, the window procedure guards each
+// message itself: a fault there fails the open instead of ending the program,
+// and the guard never reaches across the system's callback frames.
+struct Opening {
+    int active;
+    int faulted;
+    HWND window;  // the window being made, as soon as its first message names it
+};
+Opening g_opening = {0, 0, NULL};
 
 PenPoint PointFromLParam(LPARAM lParam) {
     return PenPoint{(int32_t)(lParam & 0xFFFF), (int32_t)((lParam >> 16) & 0xFFFF)};
@@ -71,6 +67,91 @@ void OnEscape(HWND window) {
     CloseFullScreenWindow(window);
 }
 
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            // A stroke never carries over from an earlier window.
+            PenDown = 0;
+            WindowCalibration.windowCreated(window);
+            return 0;
+        case WM_DESTROY:
+            PenDown = 0;
+            if (window == FullScreenWindow) FullScreenWindow = NULL;
+            ResetOnClose();
+            return 0;
+        case WM_PAINT: {
+            PaintDC dc(window);
+            if (CalibrationActive == 1) DrawCalibrationFrame(dc);
+            return 0;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                OnEscape(window);
+            } else if (wParam == kGridKey) {
+                WindowDC dc(window);
+                DrawLinearityGrid(dc, kGridTolerance);
+                GridShown = 1;
+            }
+            return 0;
+        case WM_TIMER:
+            WindowCalibration.timerTick(window);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (PenDown == 1) DrawInkSegment(window, PointFromLParam(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            if (wParam == MK_LBUTTON) {
+                LastPenPoint = PointFromLParam(lParam);
+                PenDown = 1;
+                InkPresent = 1;
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            PenDown = 0;
+            return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// After a fault in a guarded step, the guards its frames opened are undone:
+// each step records the guards held when it began.
+template <typename Step>
+void UndoGuardsOf(void* step) {
+    LinkedGuard::UndoGuardsInside(static_cast<Step*>(step)->guards);
+}
+
+struct Message {
+    LinkedGuard* guards;
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
+
+void HandleGuardedMessage(void* context) {
+    Message* m = static_cast<Message*>(context);
+    m->result = HandleMessage(m->window, m->message, m->wParam, m->lParam);
+}
+
+struct OpenSteps {
+    LinkedGuard* guards;
+    HINSTANCE instance;
+};
+
+void RunOpenSteps(void* context) {
+    HINSTANCE instance = static_cast<OpenSteps*>(context)->instance;
+    RegisterFullScreenClass(instance);  // fails harmlessly from the second open on
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    // WS_POPUP keeps the window caption-less on desktop systems too.
+    FullScreenWindow = CreateWindowExW(0, kClassName, kClassName, WS_POPUP | WS_VISIBLE, 0, 0, width, height, NULL,
+                                       NULL, instance, NULL);
+    if (!FullScreenWindow || g_opening.faulted) return;
+    ShowWindow(FullScreenWindow, SW_SHOW);
+    UpdateWindow(FullScreenWindow);
+}
+
 }  // namespace
 
 ATOM RegisterFullScreenClass(HINSTANCE instance) {
@@ -85,13 +166,17 @@ ATOM RegisterFullScreenClass(HINSTANCE instance) {
 
 int OpenFullScreenWindow(HINSTANCE instance) {
     FullScreenWindow = NULL;
-    if (!RunGuarded(OpenSteps, &instance)) {
-        // A fault after creation leaves a window nobody would close: take it down.
-        if (FullScreenWindow) DestroyWindow(FullScreenWindow);
-        FullScreenWindow = NULL;
-        return 0;
-    }
-    return FullScreenWindow != NULL;
+    g_opening = Opening{1, 0, NULL};
+    OpenSteps steps = {LinkedGuard::Innermost(), instance};
+    int completed = RunGuarded(RunOpenSteps, &steps, UndoGuardsOf<OpenSteps>);
+    g_opening.active = 0;
+    if (completed && !g_opening.faulted) return FullScreenWindow != NULL;
+    // A fault: take down whatever the steps made, so that no half-made window
+    // is left behind, and the next open starts afresh.
+    HWND made = FullScreenWindow ? FullScreenWindow : g_opening.window;
+    if (made && IsWindow(made)) DestroyWindow(made);
+    FullScreenWindow = NULL;
+    return 0;
 }
 
 void CollapseTaskbar() {
@@ -111,50 +196,27 @@ void CloseFullScreenWindow(HWND window) {
     CalibrationActive = 0;
 }
 
-void OpenFreeDrawing() {
+int BringFullScreenWindowToFront() {
+    if (!FullScreenWindow || !IsWindow(FullScreenWindow)) return 0;
+    SetForegroundWindow(FullScreenWindow);
+    return 1;
+}
+
+void OpenFreeDrawing(HINSTANCE instance) {
+    if (BringFullScreenWindowToFront()) return;
     // Collapsing the taskbar under a window that failed to open would leave it
     // collapsed with nothing whose closing restores it.
-    if (OpenFullScreenWindow(InstanceHandle)) CollapseTaskbar();
+    if (OpenFullScreenWindow(instance)) CollapseTaskbar();
 }
 
 LRESULT CALLBACK FullScreenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CREATE:
-            StartCalibrationTimer(window);
-            return 0;
-        case WM_DESTROY:
-            ResetOnClose();
-            return 0;
-        case WM_PAINT: {
-            PaintDC dc(window);
-            if (CalibrationActive == 1) DrawCalibrationFrame(dc);
-            return 0;
-        }
-        case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE) {
-                OnEscape(window);
-            } else if (wParam == kGridKey) {
-                WindowDC dc(window);
-                DrawLinearityGrid(dc, kGridTolerance);
-                GridShown = 1;
-            }
-            return 0;
-        case WM_TIMER:
-            CalibrationTick(window);
-            return 0;
-        case WM_MOUSEMOVE:
-            if (PenDown == 1) DrawInkSegment(window, PointFromLParam(lParam));
-            return 0;
-        case WM_LBUTTONDOWN:
-            if (wParam == MK_LBUTTON) {
-                LastPenPoint = PointFromLParam(lParam);
-                PenDown = 1;
-                InkPresent = 1;
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            PenDown = 0;
-            return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (!g_opening.active) return HandleMessage(window, message, wParam, lParam);
+    if (!g_opening.window) g_opening.window = window;
+    Message m = {LinkedGuard::Innermost(), window, message, wParam, lParam, 0};
+    if (RunGuarded(HandleGuardedMessage, &m, UndoGuardsOf<Message>)) return m.result;
+    g_opening.faulted = 1;
+    // Refusing creation makes the system take the half-made window down itself.
+    if (message == WM_NCCREATE) return FALSE;
+    if (message == WM_CREATE) return -1;
+    return 0;
 }

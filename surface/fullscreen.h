@@ -1,5 +1,5 @@
 // The full-screen window: free drawing, the linearity grid, and the surface
-// on which a calibration runs.
+// on which a calibration runs. One such window exists at a time.
 #pragma once
 #include <stdint.h>
 #include <windows.h>
@@ -9,7 +9,7 @@ struct PenPoint {
     int32_t y;
 };
 
-extern HWND FullScreenWindow;
+extern HWND FullScreenWindow;  // the open window; null when none is open
 extern HWND TaskbarWindow;
 extern RECT SavedTaskbarRect;
 extern int32_t PenDown;
@@ -19,11 +19,24 @@ extern PenPoint LastPenPoint;
 
 const int kGridTolerance = 10;  // thousandths of the screen extent
 
+// The calibration run's part in the window (calibration_run.cpp fills it in):
+// the window hands it its creation and every timer tick.
+struct CalibrationHooks {
+    void (*windowCreated)(HWND window);  // WM_CREATE
+    void (*timerTick)(HWND window);      // WM_TIMER
+};
+extern CalibrationHooks WindowCalibration;
+
 int OpenFullScreenWindow(HINSTANCE instance);
 void CollapseTaskbar();
 void CloseFullScreenWindow(HWND window);
 ATOM RegisterFullScreenClass(HINSTANCE instance);
 LRESULT CALLBACK FullScreenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Draw on the Tools page: the window, then the taskbar collapsed when it opened.
-void OpenFreeDrawing();
+// When a full-screen window is open, brings it to the front and returns 1: a
+// second one is never opened over it. Returns 0 when none is open.
+int BringFullScreenWindowToFront();
+
+// Draw on the Tools page: the window (unless one is open already), then the
+// taskbar collapsed when it opened.
+void OpenFreeDrawing(HINSTANCE instance);

@@ -48,8 +48,6 @@ class CalibrationTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        InkPresent = PenDown = 0;
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         g_creation = WindowCreation();
         g_cbt = SetWindowsHookExW(WH_CBT, WatchCreation, NULL, GetCurrentThreadId());
     }
@@ -305,6 +303,146 @@ TEST_F(CalibrationTest, FailingUploadShowsTheMessageOnceWithNoStrayTickAndStillS
     EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
     const std::vector<std::string>& frames = emu->Frames();
     EXPECT_EQ(std::vector<std::string>(frames.end() - 2, frames.end()), (std::vector<std::string>{"R", "R"}));
+}
+
+namespace {
+
+// A press and release of the real mouse at a screen point.
+void TapWithTheMouse(int x, int y) {
+    INPUT input[3] = {};
+    const int screenX = GetSystemMetrics(SM_CXSCREEN) - 1, screenY = GetSystemMetrics(SM_CYSCREEN) - 1;
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = x * 65535 / screenX;
+        i.mi.dy = y * 65535 / screenY;
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, input, sizeof(INPUT));
+}
+
+}  // namespace
+
+TEST_F(CalibrationTest, TheFailureMessageKeepsInputFromTheWindowUntilOk) {
+    Install("drop=SP1:5");
+    static const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    HWND run = NULL;
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    s.Do([&run] { run = FullScreenWindow; });
+    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
+    s.WaitFor([] { return FindMessageBox(L"Message") != NULL; })
+        .Do([] {
+            EXPECT_FALSE(IsWindowEnabled(FullScreenWindow));
+            TapWithTheMouse(100, 300);
+        })
+        .Pause(300)
+        .Do([&run, taskbar] {
+            EXPECT_EQ(InkPresent, 0) << "the tap reached the window";
+            EXPECT_TRUE(IsWindow(run));
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            CloseMessageBox(FindMessageBox(L"Message"));
+        })
+        .WaitFor([] { return !IsWindow(FullScreenWindow); })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    EXPECT_FALSE(IsWindow(run));
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+    const std::vector<std::string>& frames = emu->Frames();
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 2, frames.end()), (std::vector<std::string>{"R", "R"}));
+    DestroyWindow(taskbar);
+}
+
+TEST_F(CalibrationTest, AWindowThatWentWhileTheMessageWasUpIsNotClosedAgain) {
+    Install("drop=SP1:5");
+    static const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    HWND run = NULL, drawing = NULL;
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_9);
+    s.Do([&run] { run = FullScreenWindow; });
+    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
+    s.WaitFor([] { return FindMessageBox(L"Message") != NULL; })
+        .Do([&run] { SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0); })  // it goes, however
+        .Do([&run, &drawing, taskbar] {
+            EXPECT_FALSE(IsWindow(run));
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            SelectPage(3);
+            Click(IDC_TOOLS_DRAW);
+            drawing = FullScreenWindow;
+            ASSERT_TRUE(drawing);
+            SendMessageW(drawing, WM_KEYDOWN, 'G', 0);
+            CloseMessageBox(FindMessageBox(L"Message"));
+        })
+        .WaitFor([] { return FindMessageBox(L"Message") == NULL; })
+        .Pause(100)
+        .Do([&drawing, taskbar] {
+            // The run finished without touching the window opened meanwhile.
+            EXPECT_TRUE(IsWindow(drawing));
+            EXPECT_EQ(FullScreenWindow, drawing);
+            EXPECT_EQ(GridShown, 1);
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            SendMessageW(drawing, WM_KEYDOWN, VK_ESCAPE, 0);
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+        })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    const std::vector<std::string>& frames = emu->Frames();
+    // The run's window, the run's finish, the drawing window.
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"R", "R", "R"}));
+    DestroyWindow(taskbar);
+}
+
+TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) {
+    static const RECT bar = {0, 454, 640, 480};
+    HWND taskbar = CreateTaskbar(bar);
+    HWND run = NULL;
+    DWORD started = 0;
+    Script s;
+    s.Do([&started] {
+         started = GetTickCount();
+         Click(IDC_DEVICE_CALIBRATE_9);  // the run's real timer runs
+     })
+        .Do([&run, taskbar] {
+            run = FullScreenWindow;
+            ASSERT_TRUE(run);
+            Click(IDC_DEVICE_CALIBRATE_9);
+            Click(IDC_DEVICE_CALIBRATE_5);
+            SelectPage(3);
+            Click(IDC_TOOLS_DRAW);
+            EXPECT_EQ(FullScreenWindow, run);
+            EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);
+            EXPECT_EQ(Sim()->Frames(), std::vector<std::string>{"CR"});
+            EXPECT_EQ(Sim()->SelectCount(), 1);
+            EXPECT_EQ(CalibrationMode, 9);
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+        })
+        .Pause(1600)
+        .Do([&started, &run, taskbar] {
+            // One timer: no more ticks than the time allows.
+            EXPECT_LE(TickCount, (int)((GetTickCount() - started) / kCalibrationTimerMs) + 1);
+            SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0);
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            // And the other way round: a drawing window, then the two runs.
+            Click(IDC_TOOLS_DRAW);
+            run = FullScreenWindow;
+            ASSERT_TRUE(run);
+            Sim()->ClearHistory();
+            SelectPage(4);
+            Click(IDC_DEVICE_CALIBRATE_9);
+            Click(IDC_DEVICE_CALIBRATE_5);
+            EXPECT_EQ(FullScreenWindow, run);
+            EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);
+            EXPECT_TRUE(Sim()->Frames().empty());
+            EXPECT_EQ(CalibrationActive, 0);
+            SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0);
+            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+        })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    DestroyWindow(taskbar);
 }
 
 TEST_F(CalibrationTest, NewRunAfterAnAbortedOneStartsAtPointZero) {

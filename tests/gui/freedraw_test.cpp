@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "app/app.h"
 #include "surface/calibration_run.h"
+#include "surface/gdi_guards.h"
 
 namespace {
 
@@ -28,17 +29,8 @@ void Key(WPARAM key) { Post(WM_KEYDOWN, key); }
 
 class FreeDrawTest : public GuiTest {
 protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        PenDown = InkPresent = GridShown = 0;
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    void TearDown() override {
-        if (FullScreenWindow && IsWindow(FullScreenWindow)) DestroyWindow(FullScreenWindow);
-        GuiTest::TearDown();
-    }
     HWND Open() {
-        OpenFreeDrawing();
+        OpenFreeDrawing(InstanceHandle);
         PumpMessages();
         return FullScreenWindow;
     }
@@ -46,9 +38,11 @@ protected:
 
 volatile uintptr_t g_badAddress = 8;
 
-LRESULT CALLBACK FaultingProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_CREATE) *reinterpret_cast<volatile int*>(g_badAddress) = 1;
-    return DefWindowProcW(w, m, wp, lp);
+// What a fault in the window's own WM_CREATE handling may hold when it strikes.
+void FaultHoldingADcAndAPen(HWND window) {
+    WindowDC dc(window);
+    ScopedPen pen(dc, 3, RGB(1, 2, 3));
+    *reinterpret_cast<volatile int*>(g_badAddress) = 1;
 }
 
 }  // namespace
@@ -188,31 +182,65 @@ TEST_F(FreeDrawTest, OpeningTwiceWorksAndEveryCloseSendsR) {
     }
 }
 
-TEST_F(FreeDrawTest, AFaultWhileOpeningGivesZeroAndLeavesTheTaskbarAlone) {
+TEST_F(FreeDrawTest, AStrokeEndsWithItsWindow) {
+    Open();
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    Key(VK_ESCAPE);  // clears the tap's ink
+    Key(VK_ESCAPE);  // closes, the button still held; it is released elsewhere
+    PumpMessages();
+    ASSERT_FALSE(IsWindow(FullScreenWindow));
+    Open();
+    EXPECT_EQ(PenDown, 0);
+    Post(WM_MOUSEMOVE, 0, 300, 300);  // moving with no button held draws nothing
+    PumpMessages();
+    EXPECT_EQ(Pixel(200, 200), kGrey);
+}
+
+TEST_F(FreeDrawTest, AFaultInsideWmCreateFailsTheOpenAndLeavesNothingBehind) {
     const RECT original = {0, 450, 640, 480};
     HWND taskbar = CreateTaskbar(original);
-    // A class of the same name registered first is the one the window gets:
-    // its creation faults.
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = FaultingProc;
-    wc.hInstance = InstanceHandle;
-    wc.lpszClassName = L"FreeDraw";
-    ASSERT_TRUE(RegisterClassW(&wc));
+    Open();  // once, so that what is made once per process is there before counting
+    Key(VK_ESCAPE);
+    PumpMessages();
+    const int objects = LiveGdiObjects();
+
+    const CalibrationHooks kept = WindowCalibration;
+    WindowCalibration.windowCreated = FaultHoldingADcAndAPen;
     EXPECT_EQ(OpenFullScreenWindow(InstanceHandle), 0);
     EXPECT_EQ(FullScreenWindow, (HWND)NULL);
-    OpenFreeDrawing();
+    OpenFreeDrawing(InstanceHandle);
+    WindowCalibration = kept;
+    PumpMessages();
     EXPECT_EQ(FullScreenWindow, (HWND)NULL);
+    EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 0) << "a half-made window is left";
     EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+    EXPECT_EQ(LiveGdiObjects(), objects) << "the pen of the faulted frame is left";
 
-    // The program goes on: with the class gone, the window opens as usual.
-    // Each faulted creation left a half-made window of that class behind.
-    while (HWND stray = FindWindowW(L"FreeDraw", NULL)) ASSERT_TRUE(DestroyWindow(stray));
-    ASSERT_TRUE(UnregisterClassW(L"FreeDraw", InstanceHandle));
+    // The program goes on: the next open works as usual.
     HWND w = Open();
     ASSERT_TRUE(w);
     EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
     Key(VK_ESCAPE);
     PumpMessages();
     EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+    DestroyWindow(taskbar);
+}
+
+TEST_F(FreeDrawTest, ASecondOpenOnlyBringsTheWindowToTheFront) {
+    const RECT original = {0, 450, 640, 480};
+    HWND taskbar = CreateTaskbar(original);
+    HWND w = Open();
+    ASSERT_TRUE(w);
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+    SetForegroundWindow(other);
+    OpenFreeDrawing(InstanceHandle);
+    PumpMessages();
+    EXPECT_EQ(FullScreenWindow, w);
+    EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);
+    EXPECT_EQ(GetForegroundWindow(), w);
+    Key(VK_ESCAPE);
+    PumpMessages();
+    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));  // not the collapsed {0, 0, 0, 0}
+    DestroyWindow(other);
     DestroyWindow(taskbar);
 }

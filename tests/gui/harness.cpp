@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <string.h>
+
 #include "app/app.h"
+#include "link/calibration_table.h"
 #include "link/driver.h"
 #include "surface/calibration_run.h"
 #include "surface/fullscreen.h"
@@ -92,10 +95,34 @@ int Script::RunSheet(DWORD watchdogMs) {
 }
 
 void GuiTest::SetUp() {
+    // Every test starts from the program's initial state, whatever the one
+    // before it left behind in this process.
     InstanceHandle = GetModuleHandleW(NULL);
+    FullScreenWindow = NULL;
+    TaskbarWindow = NULL;
+    SavedTaskbarRect = RECT{0, 0, 0, 0};
+    PenDown = InkPresent = GridShown = 0;
+    LastPenPoint = PenPoint{0, 0};
+    CalibrationActive = 0;
+    CaptureState = CaptureIdle;
+    TickCount = 0;
+    CalibrationTimer = 0;
+    CalibrationMode = 0;
+    CurrentPointIndex = 0;
+    memset(CalibrationTable, 0, sizeof CalibrationTable);
+    UnregisterClassW(L"FreeDraw", GetModuleHandleW(NULL));  // registered by the first open
+    // The mouse rests in a corner, away from every target and drawing.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     defaults.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     defaults.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     SimTest::SetUp();
+}
+
+void GuiTest::TearDown() {
+    // A test that failed half-way may leave its window open.
+    if (FullScreenWindow && IsWindow(FullScreenWindow)) DestroyWindow(FullScreenWindow);
+    PumpMessages();
+    SimTest::TearDown();
 }
 
 HWND SheetWindow() { return FindWindowW(L"#32770", kSheetTitle); }
@@ -200,6 +227,41 @@ ScreenPoint TargetOnScreen(int position) {
     ScreenPoint p = {0, 0};
     TargetPixel(position, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &p);
     return p;
+}
+
+int LiveGdiObjects() {
+    const uint8_t* teb = reinterpret_cast<const uint8_t*>(NtCurrentTeb());
+    const uint8_t* peb = *reinterpret_cast<const uint8_t* const*>(teb + (sizeof(void*) == 8 ? 0x60 : 0x30));
+    const uint8_t* table = *reinterpret_cast<const uint8_t* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    if (!table) return -1;
+    const size_t kEntrySize = sizeof(void*) == 8 ? 24 : 16, kTypeOffset = sizeof(void*) == 8 ? 14 : 10;
+    int live = 0;
+    for (size_t i = 0; i < 0x10000; ++i)
+        if (table[i * kEntrySize + kTypeOffset] != 0) ++live;
+    return live;
+}
+
+namespace {
+
+struct ClassCount {
+    const wchar_t* name;
+    int count;
+};
+
+BOOL CALLBACK CountClass(HWND window, LPARAM context) {
+    ClassCount* c = reinterpret_cast<ClassCount*>(context);
+    wchar_t cls[64] = {0};
+    GetClassNameW(window, cls, 64);
+    if (wcscmp(cls, c->name) == 0) ++c->count;
+    return TRUE;
+}
+
+}  // namespace
+
+int ThreadWindowsOfClass(const wchar_t* name) {
+    ClassCount c = {name, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountClass, (LPARAM)&c);
+    return c.count;
 }
 
 void SendCalibrationTick() {

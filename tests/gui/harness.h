@@ -45,6 +45,7 @@ private:
 class GuiTest : public SimTest {
 protected:
     void SetUp() override;
+    void TearDown() override;
 };
 
 // The sheet and its pages.
@@ -76,3 +77,10 @@ void SendCalibrationTick();
 
 // Pumps the thread's messages until none is left.
 void PumpMessages();
+
+// Live GDI objects of this process, counted in the shared handle table that
+// the process environment block points to (GetGuiResources is a stub under Wine).
+int LiveGdiObjects();
+
+// Top-level windows of this thread with that class name.
+int ThreadWindowsOfClass(const wchar_t* name);

@@ -18,6 +18,32 @@ std::wstring TabTitle(HWND tabs, int i) {
     return text;
 }
 
+// What the screen shows of a window: its pixels, copied from the screen.
+struct ScreenPixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[y * width + x]; }
+};
+
+ScreenPixels Screenshot(HWND window) {
+    RECT r = WindowRect(window);
+    ScreenPixels shot;
+    shot.width = r.right - r.left;
+    shot.height = r.bottom - r.top;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) shot.pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return shot;
+}
+
 }  // namespace
 
 TEST_F(SheetTest, OpensTitledOnTheDevicePageWithSixTabsInOrder) {
@@ -42,6 +68,33 @@ TEST_F(SheetTest, ExitOnTheGeneralPageEndsTheSheetAndSendsNothing) {
     s.RunSheet();
     EXPECT_FALSE(SheetWindow());
     EXPECT_TRUE(emu->Frames().empty());
+}
+
+TEST_F(SheetTest, TheBannerLeavesTheExitButtonAlone) {
+    int face = 0, caption = 0, other = 0;
+    Script s;
+    s.Do([] { SelectPage(0); })
+        .Pause(300)
+        .Do([&] {
+            HWND exit = PageControl(IDC_GENERAL_EXIT);
+            ASSERT_TRUE(IsWindowVisible(exit));
+            ScreenPixels shot = Screenshot(exit);
+            // Inside the button's edge: its face, and its caption in the middle.
+            for (int y = 3; y < shot.height - 3; ++y)
+                for (int x = 3; x < shot.width - 3; ++x) {
+                    COLORREF c = shot.At(x, y);
+                    if (c == GetSysColor(COLOR_BTNFACE)) ++face;
+                    else if (c == GetSysColor(COLOR_BTNTEXT)) ++caption;
+                    else ++other;
+                }
+        })
+        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.RunSheet();
+    int inside = face + caption + other;
+    ASSERT_GT(inside, 0);
+    EXPECT_GE(face, inside * 3 / 4) << "the button's face is covered: " << face << " of " << inside;
+    EXPECT_GE(caption, 10) << "no caption on the button";
+    EXPECT_LE(other, inside / 10) << other << " pixels are neither face nor caption";
 }
 
 TEST_F(SheetTest, ClosingTheSheetEndsIt) {

@@ -13,7 +13,8 @@ void PressForMessage(Script& s, int button, const wchar_t* caption, std::wstring
         .Do([caption, text] {
             HWND box = FindMessageBox(caption);
             *text = MessageBoxText(box);
-            EXPECT_EQ(GetWindow(box, GW_OWNER), GetParent(CurrentPage()) ? SheetWindow() : (HWND)NULL);
+            // Owned by the page, whose top-level window, the sheet, owns the box.
+            EXPECT_EQ(GetWindow(box, GW_OWNER), SheetWindow());
             CloseMessageBox(box);
         })
         .WaitFor([caption] { return FindMessageBox(caption) == NULL; });

@@ -1,0 +1,84 @@
+// RunGuarded for i686, desktop and the device alike: a registration record in
+// the chain headed at fs:[0], which the system's dispatcher walks.
+#include "platform/fault_guard.h"
+
+namespace {
+
+typedef EXCEPTION_DISPOSITION (*FrameHandler)(EXCEPTION_RECORD*, void*, CONTEXT*, void*);
+
+// The system's part comes first (next, handler); the rest is ours.
+struct GuardFrame {
+    GuardFrame* next;
+    FrameHandler handler;
+    void* resume[5];  // __builtin_setjmp buffer: frame, resume address, stack
+    void (*onFault)(void*);
+    void* context;
+};
+
+GuardFrame* ChainHead() {
+    GuardFrame* head;
+    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+void SetChainHead(GuardFrame* head) { __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
+
+// Handlers may pop their own arguments or not (both conventions occur on
+// desktop systems), so the call keeps the stack pointer itself.
+EXCEPTION_DISPOSITION CallHandler(FrameHandler handler, EXCEPTION_RECORD* record, void* frame, CONTEXT* context) {
+    void* dispatcher = nullptr;
+    struct {
+        FrameHandler handler;
+        void* arguments[4];
+    } call = {handler, {record, frame, context, &dispatcher}};
+    EXCEPTION_DISPOSITION result;
+    __asm__ volatile(
+        "movl %%esp, %%esi\n\t"
+        "pushl 16(%1)\n\t"
+        "pushl 12(%1)\n\t"
+        "pushl 8(%1)\n\t"
+        "pushl 4(%1)\n\t"
+        "call *(%1)\n\t"
+        "movl %%esi, %%esp"
+        : "=a"(result)
+        : "r"(&call)
+        : "esi", "ecx", "edx", "memory", "cc");
+    return result;
+}
+
+// What the system's unwind does: every frame registered after the target is
+// called once more with the unwinding flag, so it can clean up, and leaves
+// the chain.
+void UnwindTo(GuardFrame* target, EXCEPTION_RECORD* record, CONTEXT* context) {
+    EXCEPTION_RECORD unwinding = *record;
+    unwinding.ExceptionFlags |= EXCEPTION_UNWINDING;
+    for (GuardFrame* r = ChainHead(); r && r != target && r != reinterpret_cast<GuardFrame*>(-1); r = ChainHead()) {
+        CallHandler(r->handler, &unwinding, r, context);
+        SetChainHead(r->next);
+    }
+}
+
+EXCEPTION_DISPOSITION GuardHandler(EXCEPTION_RECORD* record, void* establisher, CONTEXT* context, void*) {
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
+    if (!IsGuardedFault(record->ExceptionCode)) return ExceptionContinueSearch;
+    GuardFrame* frame = static_cast<GuardFrame*>(establisher);
+    if (frame->onFault) frame->onFault(frame->context);
+    UnwindTo(frame, record, context);
+    SetChainHead(frame->next);
+    __builtin_longjmp(frame->resume, 1);
+}
+
+}  // namespace
+
+extern "C" int RunGuarded(void (*step)(void*), void* context, void (*onFault)(void*)) {
+    GuardFrame frame;
+    frame.handler = GuardHandler;
+    frame.onFault = onFault;
+    frame.context = context;
+    frame.next = ChainHead();
+    if (__builtin_setjmp(frame.resume)) return 0;  // GuardHandler came back here after a fault
+    SetChainHead(&frame);
+    step(context);
+    SetChainHead(frame.next);
+    return 1;
+}
