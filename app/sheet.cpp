@@ -40,6 +40,10 @@ const int kDevicePage = 4;
 }  // namespace
 
 int RunPropertySheet(HWND owner) {
+    // The device registers common controls only on request, and the pages'
+    // templates use its trackbar (a bar class), the sheet its tab control.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
     PROPSHEETPAGEW_V1 pages[kPageCount] = {};
     for (int i = 0; i < kPageCount; ++i) {
         pages[i].dwSize = kPageV1Size;

@@ -1,10 +1,10 @@
-# libFuzzer targets (clang): reply checks, record decoders and the exchange
-# against a driver that answers arbitrary counts and bytes.
-set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
+# libFuzzer targets (clang): reply checks, record decoders and write frames,
+# and the exchange against a driver that answers arbitrary counts and bytes.
+set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g -Wall -Wextra -Werror)
 set(FUZZ_SECONDS 20 CACHE STRING "How long the test command runs each fuzz target")
 
-add_library(tp_neutral_fuzz STATIC ${NEUTRAL_SOURCES})
-target_compile_options(tp_neutral_fuzz PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+target_compile_options(tp_neutral PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                                          -Wall -Wextra -Werror)
 
 foreach(target reply_checks records exchange)
   add_executable(fuzz_${target} tests/fuzz/fuzz_${target}.cpp)
@@ -13,7 +13,7 @@ foreach(target reply_checks records exchange)
   endif()
   target_compile_options(fuzz_${target} PRIVATE ${FUZZ_FLAGS})
   target_link_options(fuzz_${target} PRIVATE ${FUZZ_FLAGS})
-  target_link_libraries(fuzz_${target} PRIVATE tp_neutral_fuzz)
+  target_link_libraries(fuzz_${target} PRIVATE tp_neutral)
   if(TOUCHPANEL_TESTS)
     add_test(NAME fuzz_${target}
              COMMAND fuzz_${target} -max_total_time=${FUZZ_SECONDS} -print_final_stats=1)

@@ -26,6 +26,8 @@ Emulator* Sim() { return g_emulator.get(); }
 
 void SimUninstall() { g_emulator.reset(); }
 
+bool SimIsDriverHandle(PortHandle handle) { return handle == kEmulatedHandle; }
+
 PortHandle PortOpenDriver(const wchar_t* name) {
     if (!g_emulator || g_emulator->Config().driverAbsent) return PORT_INVALID_HANDLE;
     const wchar_t expected[] = L"FPD1:";

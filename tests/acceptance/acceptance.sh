@@ -21,26 +21,9 @@ probe_exe=$probe
 drive_start
 app=
 
-# On failure, also leave a picture of the screen and the list of windows.
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null && echo "screen at failure: $shots/failure.png" >&2
-  [ -n "$app" ] && kill "$app" 2>/dev/null
-  "$wenv" run "$probe_exe" windows 2>/dev/null | tr -d '\r' >&2
-  exit 1
-}
-step() { echo "-- $*"; }
 pixel() { # X Y: the colour on the screen, as "r,g,b"
   import -window root "$shots/pixel.png"
   convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-read_message() { # CAPTION: prints the text and presses OK
-  local out
-  for _ in $(seq 50); do out=$(probe msgbox "$1") && break; sleep 0.1; done
-  [ -n "${out:-}" ] || fail "no '$1' message box"
-  echo "$out" | head -1
-  click $(echo "$out" | sed -n 2p)
-  probe gone "$1" 5000 || fail "'$1' message box does not close"
 }
 
 step "start"
@@ -48,53 +31,53 @@ TOUCHPANEL_SIM_TRACE="Z:$trace" "$wenv" run "$sim" &
 app=$!
 probe wait "Quillon Inc." 20000 || fail "the sheet does not appear"
 [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
-[ "$(probe text 4 1033)" = USB_DEVICE0 ] || fail "no device name"
+[ "$(probe text 4 $(id IDC_DEVICE_NAME))" = USB_DEVICE0 ] || fail "no device name"
 
 step "every tab"
 for t in 5 0 1 2 3 4; do goto_tab "$t"; done
 
 step "Settings: rotation 270"
 goto_tab 1
-click_control 1 1021
+click_control 1 IDC_SETTINGS_ROTATE_270
 wait_count "REQ 3 in=03 " 1
 goto_tab 2
 goto_tab 1
-[ "$(probe checked 1 1021)" = 1 ] || fail "270 not shown on the next activation"
+[ "$(probe checked 1 $(id IDC_SETTINGS_ROTATE_270))" = 1 ] || fail "270 not shown on the next activation"
 
 step "Parameters: right-click time"
 goto_tab 2
-click_control 2 1038
+click_control 2 IDC_PARAMETERS_TIME_SLIDER
 xdotool key Right
 sleep 0.3
-pos=$(probe pos 2 1038)
-[ "$(probe text 2 1031)" = "$pos" ] || fail "the edit box does not echo the trackbar ($pos)"
-click_control 2 1028
+pos=$(probe pos 2 $(id IDC_PARAMETERS_TIME_SLIDER))
+[ "$(probe text 2 $(id IDC_PARAMETERS_TIME_EDIT))" = "$pos" ] || fail "the edit box does not echo the trackbar ($pos)"
+click_control 2 IDC_PARAMETERS_CONFIRM
 wait_count "TX SP9A$(printf '%02X' $((pos / 5)))" 1
 goto_tab 3
 goto_tab 2
-[ "$(probe text 2 1031)" = "$((pos / 5 * 5))" ] || fail "the new time is not shown on the next activation"
+[ "$(probe text 2 $(id IDC_PARAMETERS_TIME_EDIT))" = "$((pos / 5 * 5))" ] || fail "the new time is not shown on the next activation"
 
 step "Advance: Meas. Delay"
 goto_tab 5
-click_control 5 1040
-delay=$(probe pos 5 1040)
+click_control 5 IDC_ADVANCE_DELAY_SLIDER
+delay=$(probe pos 5 $(id IDC_ADVANCE_DELAY_SLIDER))
 [ "$delay" != 100 ] || fail "the Meas. Delay trackbar did not move"
-click_control 5 1046
+click_control 5 IDC_ADVANCE_CONFIRM
 wait_count "TX SP9D00$(printf '%02X' "$delay")" 1
 goto_tab 4
 goto_tab 5
-[ "$(probe text 5 1041)" = "$delay" ] || fail "the new delay is not shown on the next activation"
+[ "$(probe text 5 $(id IDC_ADVANCE_DELAY_EDIT))" = "$delay" ] || fail "the new delay is not shown on the next activation"
 
 step "Tools: Reset and Defaults"
 goto_tab 3
-click_control 3 1034
+click_control 3 IDC_TOOLS_RESET
 [ "$(read_message Message)" = "Rest ok!" ] || fail "Reset did not say Rest ok!"
-click_control 3 1035
+click_control 3 IDC_TOOLS_DEFAULTS
 [ "$(read_message Message)" = "Rest default ok!" ] || fail "Defaults did not say Rest default ok!"
 
 step "Tools: Draw, grid, clear, close"
 resets=$(count "TX R$")
-click_control 3 1032
+click_control 3 IDC_TOOLS_DRAW
 probe wait FreeDraw 5000 || fail "no drawing window"
 xdotool mousemove 100 300 mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
 sleep 0.3
@@ -116,7 +99,7 @@ touches() { grep " TOUCH " "$trace" | tail -"$1" | awk '{print $5, $6}'; }
 hex4() { printf '%04X' "$1"; }
 
 step "Calibration9 with mouse presses at the targets"
-calibrate 1034 0 1 2 3 4 5 6 7 8
+calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
 wait_count " CAL " 1
 mapfile -t raw < <(touches 9)
 expected=""
@@ -132,7 +115,7 @@ err9=$(echo "$cal" | sed 's/.*err9=\([0-9.]*\).*/\1/')
 awk -v e="$err9" 'BEGIN { exit !(e <= 1.0) }' || fail "9-point error $err9 % is above 1 %"
 
 step "Calibration 5 with mouse presses at the targets"
-calibrate 1040 0 2 4 6 8
+calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
 wait_count " CAL " 2
 mapfile -t raw < <(touches 5)
 declare -A x y
@@ -151,7 +134,7 @@ echo "   $(grep " CAL " "$trace" | tail -1)"
 
 step "Exit"
 goto_tab 0
-click_control 0 1012
+click_control 0 IDC_GENERAL_EXIT
 wait "$app"
 code=$?
 app=

@@ -7,6 +7,7 @@
 //   probe gone TITLE [MS]             waits until no visible window has that title
 //   probe tab                         index of the sheet's current tab
 //   probe tabcentre N                 screen centre of the sheet's N-th tab
+//   probe tabs                        the sheet's tab titles, left to right, one a line
 //   probe centre PAGE ID              screen centre of control ID on page PAGE (-1: the sheet)
 //   probe text|checked|pos|cursel PAGE ID
 //   probe msgbox CAPTION              text of that message box, then its OK button's centre
@@ -104,6 +105,40 @@ int wmain(int argc, wchar_t** argv) {
         HWND tabs = (HWND)SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0);
         wprintf(L"%d\n", (int)SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
         return 0;
+    }
+    if (!wcscmp(verb, L"tabs")) {
+        HWND sheet = Visible(kSheet);
+        if (!sheet) return 1;
+        HWND tabs = (HWND)SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0);
+        // The item and its text buffer must be in the program's own memory.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tabs, &pid);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) return 1;
+        struct Remote {
+            TCITEMW item;
+            wchar_t text[64];
+        };
+        Remote* remote = (Remote*)VirtualAllocEx(process, NULL, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE);
+        int count = (int)SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+        int status = remote ? 0 : 1;
+        for (int i = 0; remote && i < count; ++i) {
+            Remote local = {};
+            local.item.mask = TCIF_TEXT;
+            local.item.pszText = remote->text;
+            local.item.cchTextMax = 64;
+            if (!WriteProcessMemory(process, remote, &local, sizeof local, NULL) ||
+                !SendMessageW(tabs, TCM_GETITEMW, i, (LPARAM)&remote->item) ||
+                !ReadProcessMemory(process, remote, &local, sizeof local, NULL)) {
+                status = 1;
+                break;
+            }
+            local.text[63] = 0;
+            wprintf(L"%ls\n", local.text);
+        }
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+        return status;
     }
     if (!wcscmp(verb, L"tabcentre")) {
         HWND sheet = Visible(kSheet);

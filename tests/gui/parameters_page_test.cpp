@@ -99,7 +99,9 @@ TEST_F(ParametersPageTest, OutOfRangeOrFailedReadIsWrittenClampedOnConfirm) {
         s.Do([failedRead] {
             EXPECT_EQ(ControlText(IDC_PARAMETERS_TIME_EDIT), failedRead ? L"0" : L"50");
             EXPECT_EQ(Slider(TBM_GETPOS), 200);
-            if (failedRead) EXPECT_EQ(List(LB_GETCURSEL), 0);
+            if (failedRead) {
+                EXPECT_EQ(List(LB_GETCURSEL), 0);
+            }
             Sim()->Config().failRequests.clear();
             Click(IDC_PARAMETERS_CONFIRM);
         });

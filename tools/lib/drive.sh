@@ -1,23 +1,38 @@
 # Driving the simulator build from outside, as a person would: xdotool for the
 # mouse and keys, the probe (tests/acceptance/probe.cpp) to read windows and
 # controls, the trace file for what reached the emulated driver and controller.
-# Source it after setting: wenv (tools/wine-env), probe_exe, and trace (when used).
+# Source it after setting: wenv (tools/wine-env), probe_exe, and trace and
+# shots (when used); $app is the program's process, ended on a failure.
 
+drive_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+id() { # NAME: a control's or a dialog's id, as res/resource.h defines it
+  local value
+  value=$(awk -v name="$1" '$1 == "#define" && $2 == name { print $3 }' "$drive_root/res/resource.h")
+  [ -n "$value" ] || fail "no $1 in res/resource.h"
+  echo "$value"
+}
 drive_start() { # bring up Wine and Xvfb, and point DISPLAY at it
   "$wenv" up
   DISPLAY=$("$wenv" display)
   export DISPLAY
 }
-fail() {
+fail() { # WHY: says so, leaves a picture of the screen (when $shots names a folder) and the list of windows
   echo "FAIL: $*" >&2
+  if [ -n "${shots:-}" ] && import -window root "$shots/failure.png" 2>/dev/null; then
+    echo "screen at failure: $shots/failure.png" >&2
+  fi
+  "$wenv" run "$probe_exe" windows 2>/dev/null | tr -d '\r' >&2
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   exit 1
 }
+step() { echo "-- $*"; }
 probe() { "$wenv" run "$probe_exe" "$@" | tr -d '\r'; }
 click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
-click_control() { # PAGE ID
-  local at
-  at=$(probe centre "$1" "$2") || fail "no control $2 on page $1"
+click_control() { # PAGE NAME: a click on the control that res/resource.h names
+  local control at
+  control=$(id "$2") || exit 1
+  at=$(probe centre "$1" "$control") || fail "no control $2 on page $1"
   click $at
 }
 goto_tab() { # N: a click on its tab
@@ -26,6 +41,14 @@ goto_tab() { # N: a click on its tab
   at=$(probe tabcentre "$1") || fail "no tab $1"
   click $at
   [ "$(probe tab)" = "$1" ] || fail "a click on tab $1 did not select it"
+}
+read_message() { # CAPTION: prints the text and presses OK
+  local out
+  for _ in $(seq 50); do out=$(probe msgbox "$1") && break; sleep 0.1; done
+  [ -n "${out:-}" ] || fail "no '$1' message box"
+  echo "$out" | head -1
+  click $(echo "$out" | sed -n 2p)
+  probe gone "$1" 5000 || fail "'$1' message box does not close"
 }
 count() { grep -c -- "$1" "$trace" 2>/dev/null || true; }
 wait_count() { # PATTERN AT_LEAST [SECONDS]

@@ -1,0 +1,51 @@
+# The check of the device's executable (tools/device-check), built for this
+# machine and run by the test command, and its own tests: it must refuse a
+# desktop build, a stdcall object and a function the device does not have.
+find_program(HOST_CXX NAMES g++ c++ REQUIRED)
+set(DEVICE_CHECK ${CMAKE_BINARY_DIR}/device_check)
+set(DEVICE_CHECK_SOURCE ${CMAKE_SOURCE_DIR}/tools/device-check/device_check.cpp)
+add_custom_command(OUTPUT ${DEVICE_CHECK}
+    COMMAND ${HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror -o ${DEVICE_CHECK} ${DEVICE_CHECK_SOURCE}
+    DEPENDS ${DEVICE_CHECK_SOURCE} VERBATIM)
+add_custom_target(device_check_tool ALL DEPENDS ${DEVICE_CHECK})
+
+set(DEVICE_EXPORTS --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
+                   --exports COMMCTRL.dll=${WINCE_DIR}/commctrl-exports.txt)
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/device-objects.txt
+     CONTENT "$<JOIN:$<TARGET_OBJECTS:touchpanel>;$<TARGET_OBJECTS:tp_windows>;$<TARGET_OBJECTS:tp_neutral>,\n>\n")
+
+if(TOUCHPANEL_TESTS)
+  add_test(NAME device_check
+           COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_EXPORTS}
+                   --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 102400)
+
+  set(SAMPLE ${CMAKE_SOURCE_DIR}/tools/device-check/samples/sample.cpp)
+  # The desktop way: Subsystem 2, desktop libraries, the C run-time, stdcall.
+  add_executable(desktop_sample EXCLUDE_FROM_ALL ${SAMPLE})
+  target_link_options(desktop_sample PRIVATE -mwindows)
+  target_link_libraries(desktop_sample PRIVATE user32 kernel32)
+  # The device way, but calling a function the device does not have.
+  add_executable(desktop_only_sample EXCLUDE_FROM_ALL ${SAMPLE})
+  target_compile_definitions(desktop_only_sample PRIVATE CALL_A_DESKTOP_ONLY_FUNCTION)
+  target_compile_options(desktop_only_sample PRIVATE ${DEVICE_FLAGS})
+  import_library(desktop_only ${CMAKE_SOURCE_DIR}/tools/device-check/samples/desktop-only.def)
+  device_link(desktop_only_sample ${CMAKE_BINARY_DIR}/libdesktop_only.a)
+  add_dependencies(desktop_only_sample desktop_only_imports)
+  add_custom_target(device_check_samples ALL DEPENDS desktop_sample desktop_only_sample)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/desktop-sample-objects.txt
+       CONTENT "$<JOIN:$<TARGET_OBJECTS:desktop_sample>,\n>\n")
+
+  # expect_refusal(NAME EXE ARGS... EXPECT messages...)
+  function(expect_refusal name exe)
+    cmake_parse_arguments(R "" "" "ARGS;EXPECT" ${ARGN})
+    add_test(NAME ${name}
+             COMMAND ${CMAKE_COMMAND} -DCHECK=${DEVICE_CHECK} -DEXE=${exe} "-DARGS=${DEVICE_EXPORTS};${R_ARGS}"
+                     "-DEXPECT=${R_EXPECT}" -P ${CMAKE_SOURCE_DIR}/cmake/expect-refusal.cmake)
+  endfunction()
+  expect_refusal(device_check_refuses_a_desktop_build $<TARGET_FILE:desktop_sample>
+                 ARGS --objects ${CMAKE_BINARY_DIR}/desktop-sample-objects.txt
+                 EXPECT "subsystem 2, not 9" "imports from KERNEL32.dll" "has a stdcall decoration"
+                        "image base 0x400000")
+  expect_refusal(device_check_refuses_a_function_the_device_lacks $<TARGET_FILE:desktop_only_sample>
+                 EXPECT "COREDLL.dll: GetModuleHandleA is not in the project's export list")
+endif()
