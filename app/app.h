@@ -1,8 +1,16 @@
-// Application shell: start-up state and the property sheet.
+// Application shell: the property sheet and its pages, in the order of its tabs.
 #pragma once
 #include <windows.h>
 
-extern HINSTANCE InstanceHandle;
+enum SheetPage {
+    GeneralPage,
+    SettingsPage,
+    ParametersPage,
+    ToolsPage,
+    DevicePage,
+    AdvancePage,
+    SheetPageCount
+};
 
 int RunPropertySheet(HWND owner);
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

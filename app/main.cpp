@@ -3,12 +3,11 @@
 
 #include "app/app.h"
 #include "link/driver.h"
+#include "platform/module.h"
 #include "platform/port.h"
-#include "surface/calibration_run.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     PortStartup();
-    CalibrationTimer = 0;
     InstanceHandle = instance;
     if (DriverHandle == PORT_INVALID_HANDLE) DriverHandle = PortOpenDriver(L"FPD1:");
     if (DriverHandle == PORT_INVALID_HANDLE) {

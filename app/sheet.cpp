@@ -1,13 +1,12 @@
-// The property sheet of six pages, and the General page.
+// The property sheet of six pages.
 #include <windows.h>
 #include <commctrl.h>
 #include <stddef.h>
 
 #include "app/app.h"
 #include "pages/pages.h"
+#include "platform/module.h"
 #include "res/resource.h"
-
-HINSTANCE InstanceHandle = NULL;
 
 // The sheet is filled with the first-version structures, whose size the
 // device's 32-bit sheet expects: 40 bytes each there.
@@ -26,7 +25,8 @@ struct PageEntry {
     DLGPROC procedure;
 };
 
-const PageEntry kPages[] = {
+// In the order of SheetPage.
+const PageEntry kPages[SheetPageCount] = {
     {L"General", IDD_GENERAL, GeneralPageProc},
     {L"Settings", IDD_SETTINGS, SettingsPageProc},
     {L"Parameters", IDD_PARAMETERS, ParametersPageProc},
@@ -34,8 +34,6 @@ const PageEntry kPages[] = {
     {L"Device", IDD_DEVICE, DevicePageProc},
     {L"Advance", IDD_ADVANCE, AdvancePageProc},
 };
-const int kPageCount = sizeof kPages / sizeof kPages[0];
-const int kDevicePage = 4;
 
 }  // namespace
 
@@ -44,8 +42,8 @@ int RunPropertySheet(HWND owner) {
     // templates use its trackbar (a bar class), the sheet its tab control.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    PROPSHEETPAGEW_V1 pages[kPageCount] = {};
-    for (int i = 0; i < kPageCount; ++i) {
+    PROPSHEETPAGEW_V1 pages[SheetPageCount] = {};
+    for (int i = 0; i < SheetPageCount; ++i) {
         pages[i].dwSize = kPageV1Size;
         pages[i].dwFlags = PSP_USETITLE;
         pages[i].hInstance = InstanceHandle;
@@ -60,25 +58,8 @@ int RunPropertySheet(HWND owner) {
     header.hwndParent = owner;
     header.hInstance = InstanceHandle;
     header.pszCaption = L"Quillon Inc.";
-    header.nPages = kPageCount;
-    header.nStartPage = kDevicePage;
+    header.nPages = SheetPageCount;
+    header.nStartPage = DevicePage;
     header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(pages);
     return (int)PropertySheetW(&header);
-}
-
-INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG: {
-            // The banner (its bitmap is larger than the page) comes after Exit
-            // in the template, so it lies below Exit; clipped to its siblings,
-            // it no longer paints over the button.
-            HWND banner = GetWindow(GetDlgItem(page, IDC_GENERAL_EXIT), GW_HWNDNEXT);
-            if (banner) SetWindowLongW(banner, GWL_STYLE, GetWindowLongW(banner, GWL_STYLE) | WS_CLIPSIBLINGS);
-            return FALSE;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_GENERAL_EXIT) PostQuitMessage(0);
-            return FALSE;
-    }
-    return FALSE;
 }

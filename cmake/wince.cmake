@@ -93,7 +93,8 @@ function(device_link target)
   add_dependencies(${target} coredll_imports commctrl_imports)
 endfunction()
 
-add_executable(touchpanel ${PROGRAM_SOURCES} platform/port_win32.cpp ${DEVICE_ENTRY_SOURCE})
+add_executable(touchpanel ${PROGRAM_SOURCES} platform/port_win32.cpp platform/wince/dialog_buttons.cpp
+               ${DEVICE_ENTRY_SOURCE})
 target_compile_options(touchpanel PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${DEVICE_FLAGS}>")
 device_link(touchpanel tp_windows tp_neutral ${CMAKE_BINARY_DIR}/libcoredll.a ${CMAKE_BINARY_DIR}/libcommctrl.a)
 add_custom_command(TARGET touchpanel POST_BUILD

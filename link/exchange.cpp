@@ -2,10 +2,7 @@
 
 #include <string.h>
 
-#include "link/calibration_table.h"
 #include "link/driver.h"
-
-CalibrationPoint CalibrationTable[kCalibrationPoints];
 
 void FormatHex(uint32_t value, int digits, char* out) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -81,11 +78,11 @@ int SetTouchMode(uint8_t mode) {
     return DrvSetTouchMode(mode);
 }
 
-int UploadCalibrationTable() {
+int UploadCalibrationTable(const CalibrationPoint table[kCalibrationPoints]) {
     if (!DriverIsOpen()) return 0;
     for (int p = 0; p < kCalibrationPoints; ++p) {
         for (int c = 0; c < 2; ++c) {
-            int32_t value = c == 0 ? CalibrationTable[p].x : CalibrationTable[p].y;
+            int32_t value = c == 0 ? table[p].x : table[p].y;
             char body[8] = {'S', 'P'};
             FormatHex(0x10 + 2 * p + c, 2, body + 2);
             FormatHex((uint32_t)value & 0xFFFF, 4, body + 4);

@@ -2,6 +2,8 @@
 #pragma once
 #include <stdint.h>
 
+#include "link/calibration_point.h"
+
 const uint8_t kSOH = 0x01;
 const uint8_t kCR = 0x0D;
 const uint32_t kMaxFrame = 15;
@@ -41,7 +43,8 @@ int ExchangeText(const char* text, ReplyCheck check, uint32_t settleMs, char rep
 
 int CalibrationCommand(int start);
 int SetTouchMode(uint8_t mode);
-int UploadCalibrationTable();
+// The nine pairs, 0 to 8, x before y, as "SP" frames 10 to 21, then "PL".
+int UploadCalibrationTable(const CalibrationPoint table[kCalibrationPoints]);
 void ResetOnClose();
 
 // value as `digits` upper-case hexadecimal digits with leading zeros.

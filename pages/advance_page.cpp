@@ -7,12 +7,13 @@
 #include "pages/pages.h"
 #include "res/resource.h"
 
+namespace {
+
+// What the page last read from or sent to the controller.
 int32_t LastMeasureTime = 0;
 int32_t LastMeasureDelay = 0;
 int32_t LastInFocus = 0;
 int32_t LastOutFocus = 0;
-
-namespace {
 
 struct AdvanceParameter {
     int trackbar;
@@ -67,7 +68,7 @@ INT_PTR CALLBACK AdvancePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             if (LOWORD(wParam) == IDC_ADVANCE_CONFIRM) Confirm(page);
             return FALSE;
         case WM_HSCROLL:
-            if (wParam == TB_ENDTRACK) EchoPositions(page);
+            if (LOWORD(wParam) == TB_ENDTRACK) EchoPositions(page);
             return FALSE;
     }
     return FALSE;

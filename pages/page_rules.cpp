@@ -5,7 +5,7 @@
 INT_PTR HandlePageNotify(HWND page, LPARAM lParam, void (*refresh)(HWND page), INT_PTR killActiveReturns) {
     switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
         case PSN_KILLACTIVE:
-            SetWindowLongW(page, DWLP_MSGRESULT, FALSE);
+            SetWindowLongPtrW(page, DWLP_MSGRESULT, FALSE);
             return killActiveReturns;
         case PSN_SETACTIVE:
             if (refresh) refresh(page);
@@ -16,10 +16,6 @@ INT_PTR HandlePageNotify(HWND page, LPARAM lParam, void (*refresh)(HWND page), I
 
 void ShowPageMessage(HWND page, const wchar_t* text, const wchar_t* caption) {
     MessageBoxW(page, text, caption, MB_OK);
-}
-
-bool IsButtonChecked(HWND page, int id) {
-    return SendDlgItemMessageW(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void SetTrackbarRange(HWND page, int id, int minimum, int maximum) {

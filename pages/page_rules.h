@@ -11,8 +11,6 @@ INT_PTR HandlePageNotify(HWND page, LPARAM lParam, void (*refresh)(HWND page), I
 // Message boxes are owned by the page, with OK and no icon.
 void ShowPageMessage(HWND page, const wchar_t* text, const wchar_t* caption);
 
-bool IsButtonChecked(HWND page, int id);
-
 // Trackbar helpers: range and position with redraw.
 void SetTrackbarRange(HWND page, int id, int minimum, int maximum);
 void SetTrackbarPosition(HWND page, int id, LONG position);

@@ -7,10 +7,11 @@
 #include "pages/pages.h"
 #include "res/resource.h"
 
+namespace {
+
+// What the page last read from or sent to the controller.
 uint8_t LastSensitivity = 0;
 int32_t LastRightClickTime = 0;
-
-namespace {
 
 const wchar_t* const kSensitivityLevels[5] = {
     L"Low Sensitivity", L"Normal Sensitivity", L"More Sensitivity", L"Very Sensitivity", L"Most Sensitivity",
@@ -62,7 +63,7 @@ INT_PTR CALLBACK ParametersPageProc(HWND page, UINT message, WPARAM wParam, LPAR
             if (LOWORD(wParam) == IDC_PARAMETERS_CONFIRM) Confirm(page);
             return FALSE;
         case WM_HSCROLL:
-            if (wParam == TB_ENDTRACK)
+            if (LOWORD(wParam) == TB_ENDTRACK)
                 SetDlgItemInt(page, IDC_PARAMETERS_TIME_EDIT, (UINT)TrackbarPosition(page, IDC_PARAMETERS_TIME_SLIDER),
                               FALSE);
             return FALSE;

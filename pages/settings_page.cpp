@@ -19,7 +19,7 @@ const int kRotationButtons[4] = {IDC_SETTINGS_ROTATE_0, IDC_SETTINGS_ROTATE_90, 
 int CheckedValue(HWND page, const int* buttons, int count, int first) {
     int value = -1;
     for (int i = 0; i < count; ++i)
-        if (IsButtonChecked(page, buttons[i])) value = first + i;
+        if (IsDlgButtonChecked(page, buttons[i]) == BST_CHECKED) value = first + i;
     return value;
 }
 
@@ -29,8 +29,7 @@ void Refresh(HWND page) {
     uint8_t mode = DrvGetTouchMode();
     int modeButton = mode == 1 ? IDC_SETTINGS_DESKTOP : mode == 3 ? IDC_SETTINGS_BUTTON : IDC_SETTINGS_DRAWING;
     CheckRadioButton(page, IDC_SETTINGS_DESKTOP, IDC_SETTINGS_BUTTON, modeButton);
-    WPARAM check = DrvGetTouchDisabled() == 1 ? BST_CHECKED : BST_UNCHECKED;
-    SendDlgItemMessageW(page, IDC_SETTINGS_DISABLE, BM_SETCHECK, check, 0);
+    CheckDlgButton(page, IDC_SETTINGS_DISABLE, DrvGetTouchDisabled() == 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // Nothing is sent when no button of the group is checked.
@@ -64,7 +63,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
                     SendRotation(page);
                     break;
                 case IDC_SETTINGS_DISABLE:
-                    DrvSetTouchDisabled(IsButtonChecked(page, IDC_SETTINGS_DISABLE) ? 1 : 0);
+                    DrvSetTouchDisabled(IsDlgButtonChecked(page, IDC_SETTINGS_DISABLE) == BST_CHECKED ? 1 : 0);
                     break;
             }
             return FALSE;

@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/app.h"
 #include "link/exchange.h"
 #include "pages/page_rules.h"
 #include "pages/pages.h"
@@ -26,7 +25,7 @@ INT_PTR CALLBACK ToolsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_TOOLS_DRAW:
-                    OpenFreeDrawing(InstanceHandle);
+                    OpenFreeDrawing();
                     break;
                 case IDC_TOOLS_INFORMATION:
                     ShowPageMessage(page, L"USB Device:\nOutput Identity: K72400\nUnit Type: PX07300\n", L"Information");

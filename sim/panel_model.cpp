@@ -2,8 +2,6 @@
 
 #include <math.h>
 
-#include "surface/overlay_geometry.h"
-
 RawPoint PanelModel::Raw(double x, double y) const {
     double u = x / width_, v = y / height_;
     double rx = 3100 + 57000 * u + 900 * v;
@@ -16,6 +14,13 @@ namespace {
 
 // Position indices laid out as they stand on the screen, row by row.
 const int kGrid[3][3] = {{4, 3, 2}, {5, 0, 1}, {6, 7, 8}};
+
+// Where the firmware expects target k, as x and y fractions of the screen in
+// 1/4096: the centre, then anticlockwise from the middle of the right side.
+// The firmware's own table, so a program that shows a target elsewhere gets
+// a calibration error for it.
+const int kTargetFractions[9][2] = {{2048, 2048}, {3968, 2048}, {3968, 128}, {2048, 128}, {128, 128},
+                                    {128, 2048},  {128, 3968},  {2048, 3968}, {3968, 3968}};
 
 }  // namespace
 
@@ -72,10 +77,8 @@ CalibrationQuality MeasureCalibration(const PanelModel& panel, const RawPoint ta
     int w = panel.Width(), h = panel.Height();
     double tx[9], ty[9];
     for (int k = 0; k < 9; ++k) {
-        ScreenPoint p;
-        TargetPixel(k, w, h, &p);
-        tx[k] = p.x;
-        ty[k] = p.y;
+        tx[k] = (int)(((int64_t)w * kTargetFractions[k][0]) >> 12);
+        ty[k] = (int)(((int64_t)h * kTargetFractions[k][1]) >> 12);
     }
     TableMapping mapping(table, tx, ty);
     CalibrationQuality q;

@@ -6,11 +6,13 @@
 
 #include "platform/port.h"
 #include "sim/sim.h"
+#include "sim/unique.h"
 
 namespace {
 
 const int kTaskbarHeight = 26;
-HHOOK g_mouseHook = NULL;
+// Removed when the program ends.
+Unique<HHOOK, UnhookWindowsHookEx> g_mouseHook;
 
 LRESULT CALLBACK TaskbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -45,7 +47,7 @@ LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
         if (wParam == WM_LBUTTONDOWN) Sim()->TouchDown(mouse->pt.x, mouse->pt.y);
         if (wParam == WM_LBUTTONUP) Sim()->TouchUp();
     }
-    return CallNextHookEx(g_mouseHook, code, wParam, lParam);
+    return CallNextHookEx(g_mouseHook.Get(), code, wParam, lParam);
 }
 
 }  // namespace
@@ -62,5 +64,5 @@ void PortStartup() {
     if (tracePath && *tracePath) emulator->GetTrace().OpenFile(tracePath);
     if (!parsed) emulator->GetTrace().Line(0, "CONFIG " + error);
     CreateTaskbarStandIn();
-    g_mouseHook = SetWindowsHookExW(WH_MOUSE, MouseHook, NULL, GetCurrentThreadId());
+    g_mouseHook.Reset(SetWindowsHookExW(WH_MOUSE, MouseHook, NULL, GetCurrentThreadId()));
 }

@@ -1,12 +1,19 @@
 #include "surface/calibration_capture.h"
 
-#include "link/calibration_table.h"
 #include "link/driver.h"
 
-uint8_t CaptureState = CaptureIdle;
+Capture CaptureState = CaptureIdle;
 int32_t CalibrationActive = 0;
 int32_t TickCount = 0;
 uintptr_t CalibrationTimer = 0;
+CalibrationPoint CalibrationTable[kCalibrationPoints];
+
+void ResetCalibrationRun() {
+    CalibrationActive = 0;
+    CaptureState = CaptureIdle;
+    TickCount = 0;
+    CalibrationMode = 0;
+}
 
 int CurrentTargetPosition() { return CalibrationMode == 5 ? 2 * CurrentPointIndex : CurrentPointIndex; }
 

@@ -1,8 +1,8 @@
 #include "surface/calibration_run.h"
 
-#include "app/app.h"
 #include "link/driver.h"
 #include "link/exchange.h"
+#include "platform/module.h"
 #include "surface/fullscreen.h"
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
@@ -15,7 +15,7 @@ void FinishCalibration(HWND window) {
     // No tick may run past the last point: the failure message's own loop
     // would otherwise dispatch one, addressing a position beyond the table.
     KillTimer(window, CalibrationTimer);
-    if (!UploadCalibrationTable()) {
+    if (!UploadCalibrationTable(CalibrationTable)) {
         // The message has no owner, so its loop would still hand the window
         // taps and keys, and Escape would close it under the run. It takes no
         // input until the run has finished with it.
@@ -23,10 +23,7 @@ void FinishCalibration(HWND window) {
         MessageBoxW(NULL, L"Do calibration fail!", L"Message", MB_OK);
     }
     CalibrationCommand(0);
-    CalibrationActive = 0;
-    TickCount = 0;
-    CalibrationMode = 0;
-    CaptureState = CaptureIdle;
+    ResetCalibrationRun();
     // Whatever happened meanwhile, close only the run's own window, and only once.
     if (window == FullScreenWindow) CloseFullScreenWindow(window);
 }
@@ -42,8 +39,7 @@ void StartCalibration(int mode) {
     if (!OpenFullScreenWindow(InstanceHandle)) {
         // Leave nothing behind: no collapsed taskbar, no run marked active,
         // and the controller out of calibration mode again.
-        CalibrationActive = 0;
-        CaptureState = CaptureIdle;
+        ResetCalibrationRun();
         CalibrationCommand(0);
         return;
     }
@@ -88,9 +84,5 @@ void CalibrationTick(HWND window) {
         FinishCalibration(window);
         return;
     }
-    if (TickCount > kCalibrationTimeoutTicks) {
-        CloseFullScreenWindow(window);
-        TickCount = 0;
-        CalibrationMode = 0;
-    }
+    if (TickCount > kCalibrationTimeoutTicks) CloseFullScreenWindow(window);
 }

@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "platform/fault_guard.h"
+#include "platform/module.h"
 #include "surface/calibration_capture.h"
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
@@ -193,7 +194,8 @@ void CloseFullScreenWindow(HWND window) {
         MoveWindow(TaskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
     }
     GridShown = 0;
-    CalibrationActive = 0;
+    // A calibration ends with its window, whichever way it closed.
+    ResetCalibrationRun();
 }
 
 int BringFullScreenWindowToFront() {
@@ -202,11 +204,11 @@ int BringFullScreenWindowToFront() {
     return 1;
 }
 
-void OpenFreeDrawing(HINSTANCE instance) {
+void OpenFreeDrawing() {
     if (BringFullScreenWindowToFront()) return;
     // Collapsing the taskbar under a window that failed to open would leave it
     // collapsed with nothing whose closing restores it.
-    if (OpenFullScreenWindow(instance)) CollapseTaskbar();
+    if (OpenFullScreenWindow(InstanceHandle)) CollapseTaskbar();
 }
 
 LRESULT CALLBACK FullScreenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -39,4 +39,4 @@ int BringFullScreenWindowToFront();
 
 // Draw on the Tools page: the window (unless one is open already), then the
 // taskbar collapsed when it opened.
-void OpenFreeDrawing(HINSTANCE instance);
+void OpenFreeDrawing();

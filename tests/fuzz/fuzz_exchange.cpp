@@ -4,7 +4,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "link/calibration_table.h"
+#include "link/calibration_point.h"
 #include "link/driver.h"
 #include "link/exchange.h"
 #include "link/records.h"
@@ -15,6 +15,9 @@ namespace {
 const uint8_t* g_data;
 size_t g_size, g_at;
 unsigned g_calls;
+
+const CalibrationPoint kTable[kCalibrationPoints] = {{0, 65535}, {1, 2}, {3, 4}, {5, 6}, {7, 8},
+                                                     {9, 10}, {11, 12}, {13, 14}, {15, 16}};
 
 uint8_t Next() { return g_at < g_size ? g_data[g_at++] : 0; }
 
@@ -66,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             GetSensitivity();
             break;
         case 5:
-            UploadCalibrationTable();
+            UploadCalibrationTable(kTable);
             break;
     }
     // Every operation is bounded: at most 4 attempts of at most 5 requests each,

@@ -5,7 +5,6 @@
 
 namespace {
 
-const int kAdvancePage = 5;
 const int kSliders[4] = {IDC_ADVANCE_TIME_SLIDER, IDC_ADVANCE_DELAY_SLIDER, IDC_ADVANCE_IN_SLIDER,
                          IDC_ADVANCE_OUT_SLIDER};
 const int kEdits[4] = {IDC_ADVANCE_TIME_EDIT, IDC_ADVANCE_DELAY_EDIT, IDC_ADVANCE_IN_EDIT, IDC_ADVANCE_OUT_EDIT};
@@ -14,21 +13,13 @@ LRESULT Slider(int i, UINT message, WPARAM w = 0, LPARAM l = 0) {
     return SendMessageW(PageControl(kSliders[i]), message, w, l);
 }
 
-void Open(Script& s) {
-    s.Do([] { SelectPage(kAdvancePage); });
-}
-
-void Close(Script& s) {
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
-}
-
 }  // namespace
 
 using AdvancePageTest = GuiTest;
 
 TEST_F(AdvancePageTest, ActivationReadsFourValuesInOrderAndShowsThem) {
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"GP99", "GP9D", "GP99", "GP9B"}));
         const wchar_t* shown[4] = {L"30", L"100", L"10", L"200"};
@@ -40,25 +31,25 @@ TEST_F(AdvancePageTest, ActivationReadsFourValuesInOrderAndShowsThem) {
             EXPECT_EQ(Slider(i, TBM_GETRANGEMAX), ranges[i][1]);
         }
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(AdvancePageTest, ConfirmWithoutAChangeWritesNothing) {
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         Sim()->ClearHistory();
         Click(IDC_ADVANCE_CONFIRM);
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
 }
 
 TEST_F(AdvancePageTest, TwoChangesAreWrittenInTheTablesOrder) {
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         Sim()->ClearHistory();
         Slider(3, TBM_SETPOS, TRUE, 150);  // Out-Focus
@@ -67,14 +58,14 @@ TEST_F(AdvancePageTest, TwoChangesAreWrittenInTheTablesOrder) {
         EXPECT_EQ(Sim()->Frames(),
                   (std::vector<std::string>{"GP99", "SP99320A", "R", "GP9B", "SP9B0096", "R"}));
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(AdvancePageTest, OutOfRangeValuesShowTrueAndAreWrittenClamped) {
     Install("records=99:7800;9B:0032");  // Meas. Time 120, In-Focus 0, Out-Focus 50
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         EXPECT_EQ(ControlText(IDC_ADVANCE_TIME_EDIT), L"120");
         EXPECT_EQ(Slider(0, TBM_GETPOS), 100);
@@ -87,14 +78,14 @@ TEST_F(AdvancePageTest, OutOfRangeValuesShowTrueAndAreWrittenClamped) {
         EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"GP99", "SP996400", "R", "GP99", "SP996401", "R",
                                                              "GP9B", "SP9B0064", "R"}));
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(AdvancePageTest, FailedReadsShowZeroAndConfirmWritesEachMinimum) {
     Install("ackonly=1");
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         for (int id : kEdits) EXPECT_EQ(ControlText(id), L"0");
         Sim()->Config().ackOnly = false;
@@ -103,14 +94,14 @@ TEST_F(AdvancePageTest, FailedReadsShowZeroAndConfirmWritesEachMinimum) {
         EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"GP99", "SP99050A", "R", "GP9D", "SP9D000A", "R",
                                                              "GP99", "SP990501", "R", "GP9B", "SP9B0064", "R"}));
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(AdvancePageTest, EndOfATrackbarInteractionEchoesAllFourBoxes) {
     Install("records=99:0000");  // Meas. Time 0 and In-Focus 0: boxes show 0, trackbars their minimum
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
         HWND delay = PageControl(IDC_ADVANCE_DELAY_SLIDER);
         SendMessageW(delay, WM_KEYDOWN, VK_RIGHT, 0);
@@ -123,13 +114,13 @@ TEST_F(AdvancePageTest, EndOfATrackbarInteractionEchoesAllFourBoxes) {
         EXPECT_EQ(ControlText(IDC_ADVANCE_IN_EDIT), L"1");
         EXPECT_EQ(ControlText(IDC_ADVANCE_OUT_EDIT), L"200");
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(AdvancePageTest, TypingIntoABoxChangesNothingAndAConfirmedChangeIsShownNextTime) {
     Script s;
-    Open(s);
+    s.Show(AdvancePage);
     s.Do([] {
          for (int id : kEdits) SetWindowTextW(PageControl(id), L"77");
          Sim()->ClearHistory();
@@ -137,10 +128,9 @@ TEST_F(AdvancePageTest, TypingIntoABoxChangesNothingAndAConfirmedChangeIsShownNe
          EXPECT_TRUE(Sim()->Frames().empty());
          Slider(1, TBM_SETPOS, TRUE, 240);
          Click(IDC_ADVANCE_CONFIRM);
-         SelectPage(0);
      })
-        .Do([] { SelectPage(kAdvancePage); })
+        .Reshow(AdvancePage)
         .Do([] { EXPECT_EQ(ControlText(IDC_ADVANCE_DELAY_EDIT), L"240"); });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }

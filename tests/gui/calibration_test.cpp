@@ -3,9 +3,9 @@
 #include <stdio.h>
 
 #include "harness.h"
-#include "link/calibration_table.h"
 #include "link/driver.h"
 #include "link/exchange.h"
+#include "platform/module.h"
 #include "res/resource.h"
 #include "surface/calibration_run.h"
 #include "surface/fullscreen.h"
@@ -82,7 +82,7 @@ protected:
         StartRun(s, button);
         for (size_t i = 0; i < positions.size(); ++i) CompleteTarget(s, positions[i], false);
         s.WaitFor([] { return !IsWindow(FullScreenWindow); });
-        s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        s.CloseSheet();
     }
 
     std::vector<std::string> UploadFrames() const {
@@ -94,16 +94,13 @@ protected:
 
     // The driver is told each next point only after the previous one completed.
     void ExpectPointsSelectedInTurn(int mode, int count) {
-        int selected = 0;
+        uint8_t selected = 0;
         bool completed = true;
-        for (const std::string& e : emu->GetTrace().Lines()) {
-            std::string event = e.substr(e.find(' ') + 1);
-            if (event.compare(0, 6, "REQ 20") == 0 && event.find("out=01 ") != std::string::npos) completed = true;
-            if (event.compare(0, 6, "REQ 19") == 0) {
-                EXPECT_TRUE(completed) << "point " << selected << " selected before the previous completed";
-                char expected[8];
-                snprintf(expected, sizeof expected, "in=%02X%02X", mode, selected);
-                EXPECT_NE(event.find(expected), std::string::npos) << event;
+        for (const DriverCall& c : emu->Calls()) {
+            if (c.code == RequestIsPointComplete && c.out == std::vector<uint8_t>{1}) completed = true;
+            if (c.code == RequestSelectCalibrationPoint) {
+                EXPECT_TRUE(completed) << "point " << (int)selected << " selected before the previous completed";
+                EXPECT_EQ(c.in, (std::vector<uint8_t>{(uint8_t)mode, selected}));
                 ++selected;
                 completed = false;
             }
@@ -202,7 +199,7 @@ TEST_F(CalibrationTest, TargetTimesOutOnItsHundredTwentySixthTickWithoutUploadOr
         EXPECT_EQ(CalibrationActive, 0);
         EXPECT_EQ(CountMessageBoxes(), 0);
     });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
 }
@@ -224,7 +221,7 @@ TEST_F(CalibrationTest, APointCompletingOnItsHundredTwentySixthTickGoesOn) {
         PostMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     s.WaitFor([] { return !IsWindow(FullScreenWindow); });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
 }
 
@@ -238,7 +235,7 @@ TEST_F(CalibrationTest, EscapeWithNothingDrawnAbortsAndALaterDrawWindowHasNoFram
          EXPECT_FALSE(IsWindow(FullScreenWindow));
          EXPECT_EQ(CalibrationActive, 0);
          CalibrationTimer = 0;
-         SelectPage(3);
+         SelectPage(ToolsPage);
          Click(IDC_TOOLS_DRAW);
      })
         .Do([] {
@@ -249,7 +246,7 @@ TEST_F(CalibrationTest, EscapeWithNothingDrawnAbortsAndALaterDrawWindowHasNoFram
             ReleaseDC(FullScreenWindow, dc);
             SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
         })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R", "R"}));
     EXPECT_EQ(emu->CommitCount(), 0);
@@ -268,7 +265,7 @@ TEST_F(CalibrationTest, EscapeWithSomethingDrawnOnlyClearsAndTheRunGoesOn) {
     });
     for (int k : kNine) CompleteTarget(s, k, false);
     s.WaitFor([] { return !IsWindow(FullScreenWindow); });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(emu->CommitCount(), 1);
 }
@@ -288,17 +285,10 @@ TEST_F(CalibrationTest, FailingUploadShowsTheMessageOnceWithNoStrayTickAndStillS
             CloseMessageBox(message);
         })
         .WaitFor([] { return !IsWindow(FullScreenWindow); })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
 
-    const std::vector<std::string>& lines = emu->GetTrace().Lines();
-    size_t firstUpload = 0;
-    while (firstUpload < lines.size() && lines[firstUpload].find(" TX SP") == std::string::npos) ++firstUpload;
-    ASSERT_LT(firstUpload, lines.size());
-    for (size_t i = firstUpload; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].find(" REQ 18 "), std::string::npos) << "stray tick: " << lines[i];
-        EXPECT_EQ(lines[i].find(" REQ 20 "), std::string::npos) << "stray tick: " << lines[i];
-    }
+    ExpectNoPollAfterTheUpload(*emu);
     EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
     EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
     const std::vector<std::string>& frames = emu->Frames();
@@ -346,7 +336,7 @@ TEST_F(CalibrationTest, TheFailureMessageKeepsInputFromTheWindowUntilOk) {
             CloseMessageBox(FindMessageBox(L"Message"));
         })
         .WaitFor([] { return !IsWindow(FullScreenWindow); })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     EXPECT_FALSE(IsWindow(run));
     EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
@@ -369,7 +359,7 @@ TEST_F(CalibrationTest, AWindowThatWentWhileTheMessageWasUpIsNotClosedAgain) {
         .Do([&run, &drawing, taskbar] {
             EXPECT_FALSE(IsWindow(run));
             EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
-            SelectPage(3);
+            SelectPage(ToolsPage);
             Click(IDC_TOOLS_DRAW);
             drawing = FullScreenWindow;
             ASSERT_TRUE(drawing);
@@ -387,7 +377,7 @@ TEST_F(CalibrationTest, AWindowThatWentWhileTheMessageWasUpIsNotClosedAgain) {
             SendMessageW(drawing, WM_KEYDOWN, VK_ESCAPE, 0);
             EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
         })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     const std::vector<std::string>& frames = emu->Frames();
     // The run's window, the run's finish, the drawing window.
@@ -410,7 +400,7 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
             ASSERT_TRUE(run);
             Click(IDC_DEVICE_CALIBRATE_9);
             Click(IDC_DEVICE_CALIBRATE_5);
-            SelectPage(3);
+            SelectPage(ToolsPage);
             Click(IDC_TOOLS_DRAW);
             EXPECT_EQ(FullScreenWindow, run);
             EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);
@@ -430,7 +420,7 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
             run = FullScreenWindow;
             ASSERT_TRUE(run);
             Sim()->ClearHistory();
-            SelectPage(4);
+            SelectPage(DevicePage);
             Click(IDC_DEVICE_CALIBRATE_9);
             Click(IDC_DEVICE_CALIBRATE_5);
             EXPECT_EQ(FullScreenWindow, run);
@@ -440,7 +430,7 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
             SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0);
             EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
         })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     DestroyWindow(taskbar);
 }
@@ -465,7 +455,7 @@ TEST_F(CalibrationTest, NewRunAfterAnAbortedOneStartsAtPointZero) {
         EXPECT_EQ(Sim()->SelectedMode(), 5);
         SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
 }
 
@@ -488,7 +478,7 @@ TEST_F(CalibrationTest, TheRealFiveHundredMillisecondTimerDrivesTheRun) {
         })
         .WaitFor([] { return TickCount >= 1; })
         .Do([] { SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0); })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet(10000);
 }
 

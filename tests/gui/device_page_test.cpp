@@ -7,9 +7,8 @@ using DevicePageTest = GuiTest;
 
 namespace {
 
-const int kDevicePage = 4;
-
-HWND DevicePage() { return (HWND)SendMessageW(SheetWindow(), PSM_INDEXTOHWND, kDevicePage, 0); }
+// The Device page's window, whichever page is in front.
+HWND DevicePageWindow() { return (HWND)SendMessageW(SheetWindow(), PSM_INDEXTOHWND, DevicePage, 0); }
 
 }  // namespace
 
@@ -20,10 +19,10 @@ TEST_F(DevicePageTest, HotKeysAreRegisteredAndOnlyEnableTheirButtons) {
          EXPECT_FALSE(RegisterHotKey(NULL, 1, MOD_CONTROL, '5'));
          EXPECT_EQ(GetLastError(), 1409u);
          EXPECT_FALSE(RegisterHotKey(NULL, 2, MOD_CONTROL, '9'));
-         SelectPage(1);  // the keys reach the Device page whichever page is in front
+         SelectPage(SettingsPage);  // the keys reach the Device page whichever page is in front
      })
         .Do([] {
-            HWND page = DevicePage();
+            HWND page = DevicePageWindow();
             HWND five = GetDlgItem(page, IDC_DEVICE_CALIBRATE_5), nine = GetDlgItem(page, IDC_DEVICE_CALIBRATE_9);
             EnableWindow(five, FALSE);
             EnableWindow(nine, FALSE);
@@ -38,7 +37,7 @@ TEST_F(DevicePageTest, HotKeysAreRegisteredAndOnlyEnableTheirButtons) {
             EXPECT_TRUE(IsWindowEnabled(nine));
             EXPECT_EQ(FullScreenWindow, (HWND)NULL);
         })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
 }
@@ -48,11 +47,10 @@ TEST_F(DevicePageTest, ActivationShowsTheDeviceNameAgainOverWhatWasTyped) {
     s.Do([] {
          EXPECT_EQ(ControlText(IDC_DEVICE_NAME), L"USB_DEVICE0");
          SetWindowTextW(PageControl(IDC_DEVICE_NAME), L"typed");
-         SelectPage(0);
      })
-        .Do([] { SelectPage(kDevicePage); })
+        .Reshow(DevicePage)
         .Do([] { EXPECT_EQ(ControlText(IDC_DEVICE_NAME), L"USB_DEVICE0"); })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
 }
 
@@ -65,7 +63,7 @@ TEST_F(DevicePageTest, TheTwoButtonsStartFiveAndNinePointRuns) {
             EXPECT_EQ(Sim()->SelectedPoint(), 0);
             SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
         });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R", "CR", "R"}));
 }

@@ -3,7 +3,7 @@
 #include "surface/fullscreen.h"
 
 #include "harness.h"
-#include "app/app.h"
+#include "platform/module.h"
 #include "surface/calibration_run.h"
 #include "surface/gdi_guards.h"
 
@@ -30,7 +30,7 @@ void Key(WPARAM key) { Post(WM_KEYDOWN, key); }
 class FreeDrawTest : public GuiTest {
 protected:
     HWND Open() {
-        OpenFreeDrawing(InstanceHandle);
+        OpenFreeDrawing();
         PumpMessages();
         return FullScreenWindow;
     }
@@ -208,7 +208,7 @@ TEST_F(FreeDrawTest, AFaultInsideWmCreateFailsTheOpenAndLeavesNothingBehind) {
     WindowCalibration.windowCreated = FaultHoldingADcAndAPen;
     EXPECT_EQ(OpenFullScreenWindow(InstanceHandle), 0);
     EXPECT_EQ(FullScreenWindow, (HWND)NULL);
-    OpenFreeDrawing(InstanceHandle);
+    OpenFreeDrawing();
     WindowCalibration = kept;
     PumpMessages();
     EXPECT_EQ(FullScreenWindow, (HWND)NULL);
@@ -233,7 +233,7 @@ TEST_F(FreeDrawTest, ASecondOpenOnlyBringsTheWindowToTheFront) {
     ASSERT_TRUE(w);
     HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
     SetForegroundWindow(other);
-    OpenFreeDrawing(InstanceHandle);
+    OpenFreeDrawing();
     PumpMessages();
     EXPECT_EQ(FullScreenWindow, w);
     EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);

@@ -5,8 +5,8 @@
 #include <string.h>
 
 #include "app/app.h"
-#include "link/calibration_table.h"
 #include "link/driver.h"
+#include "platform/module.h"
 #include "surface/calibration_run.h"
 #include "surface/fullscreen.h"
 #include "surface/overlay_geometry.h"
@@ -78,6 +78,16 @@ Script& Script::Pause(DWORD ms) {
     return *this;
 }
 
+Script& Script::Show(SheetPage page) {
+    return Do([page] { SelectPage(page); });
+}
+
+Script& Script::Reshow(SheetPage page) { return Show(GeneralPage).Show(page); }
+
+Script& Script::CloseSheet() {
+    return Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+}
+
 int Script::RunSheet(DWORD watchdogMs) {
     g_script = this;
     g_abandoned = false;
@@ -129,7 +139,7 @@ HWND SheetWindow() { return FindWindowW(L"#32770", kSheetTitle); }
 
 HWND CurrentPage() { return (HWND)SendMessageW(SheetWindow(), PSM_GETCURRENTPAGEHWND, 0, 0); }
 
-void SelectPage(int index) { SendMessageW(SheetWindow(), PSM_SETCURSEL, index, 0); }
+void SelectPage(SheetPage page) { SendMessageW(SheetWindow(), PSM_SETCURSEL, page, 0); }
 
 HWND PageControl(int id) { return GetDlgItem(CurrentPage(), id); }
 
@@ -263,6 +273,17 @@ int ThreadWindowsOfClass(const wchar_t* name) {
     ClassCount c = {name, 0};
     EnumThreadWindows(GetCurrentThreadId(), CountClass, (LPARAM)&c);
     return c.count;
+}
+
+void ExpectNoPollAfterTheUpload(const Emulator& emulator) {
+    bool uploading = false;
+    for (const DriverCall& c : emulator.Calls()) {
+        if (c.code == RequestWrite && c.in.size() > 2 && c.in[1] == 'S' && c.in[2] == 'P') uploading = true;
+        if (uploading) {
+            EXPECT_NE(c.code, RequestGetCalibrationSample) << "a tick polled for a sample after the upload began";
+            EXPECT_NE(c.code, RequestIsPointComplete) << "a tick polled for completion after the upload began";
+        }
+    }
 }
 
 void SendCalibrationTick() {

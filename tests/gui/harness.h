@@ -27,6 +27,12 @@ public:
     Script& Open(std::function<void()> action);
     // Let real time pass without blocking the message loop.
     Script& Pause(DWORD ms);
+    // Bring a page to the front, which activates it.
+    Script& Show(SheetPage page);
+    // Leave for the General page and come back, so the page is activated anew.
+    Script& Reshow(SheetPage page);
+    // Close the sheet, which ends RunSheet.
+    Script& CloseSheet();
 
     // Runs RunPropertySheet with this script; returns what it returned.
     int RunSheet(DWORD watchdogMs = 20000);
@@ -51,7 +57,7 @@ protected:
 // The sheet and its pages.
 HWND SheetWindow();
 HWND CurrentPage();
-void SelectPage(int index);
+void SelectPage(SheetPage page);
 HWND PageControl(int id);   // a control of the current page
 void Click(int id);         // BM_CLICK on a control of the current page
 void PostClick(int id);     // the same, posted (for buttons that open modal UI)
@@ -74,6 +80,10 @@ bool SameRect(const RECT& a, const RECT& b);
 struct ScreenPoint;
 ScreenPoint TargetOnScreen(int position);
 void SendCalibrationTick();
+
+// Nothing polls the driver for a sample or a completed point (requests 18
+// and 20) once the calibration upload has begun.
+void ExpectNoPollAfterTheUpload(const Emulator& emulator);
 
 // Pumps the thread's messages until none is left.
 void PumpMessages();

@@ -6,26 +6,49 @@
 #include <vector>
 
 #include "harness.h"
+#include "res/resource.h"
+#include "sim/unique.h"
 
 namespace {
 
-struct Child {
-    PROCESS_INFORMATION info = {};
-    bool started = false;
-};
+using UniqueHandle = Unique<HANDLE, CloseHandle>;
 
-Child Start(const wchar_t* exe, const wchar_t* simKnobs) {
-    SetEnvironmentVariableW(L"TOUCHPANEL_SIM", simKnobs);
-    std::wstring path = std::wstring(TOUCHPANEL_EXE_DIR) + L"\\" + exe;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    Child c;
-    std::vector<wchar_t> commandLine(path.begin(), path.end());
-    commandLine.push_back(0);
-    c.started = CreateProcessW(path.c_str(), commandLine.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &c.info);
-    SetEnvironmentVariableW(L"TOUCHPANEL_SIM", NULL);
-    return c;
-}
+// A program started for a test. Whichever way the test ends, a failed
+// assertion included, the process is ended when still running, and both its
+// handles are closed.
+class Child {
+public:
+    Child(const wchar_t* exe, const wchar_t* simKnobs) {
+        SetEnvironmentVariableW(L"TOUCHPANEL_SIM", simKnobs);
+        std::wstring path = std::wstring(TOUCHPANEL_EXE_DIR) + L"\\" + exe;
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        std::vector<wchar_t> commandLine(path.begin(), path.end());
+        commandLine.push_back(0);
+        PROCESS_INFORMATION info = {};
+        if (CreateProcessW(path.c_str(), commandLine.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &info)) {
+            process_.Reset(info.hProcess);
+            thread_.Reset(info.hThread);
+            id_ = info.dwProcessId;
+        }
+        SetEnvironmentVariableW(L"TOUCHPANEL_SIM", NULL);
+    }
+    ~Child() {
+        if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 99);
+    }
+    bool Started() const { return (bool)process_; }
+    DWORD Id() const { return id_; }
+    // Its exit code once it has ended by itself within 15 s; 12345 otherwise.
+    DWORD ExitCode() const {
+        DWORD code = 12345;
+        if (WaitForSingleObject(process_.Get(), 15000) == WAIT_OBJECT_0) GetExitCodeProcess(process_.Get(), &code);
+        return code;
+    }
+
+private:
+    UniqueHandle process_, thread_;
+    DWORD id_ = 0;
+};
 
 struct ProcessWindows {
     DWORD pid;
@@ -61,27 +84,18 @@ HWND WaitForWindow(DWORD pid, const wchar_t* title) {
     return NULL;
 }
 
-DWORD WaitForExit(const Child& c) {
-    DWORD code = 12345;
-    if (WaitForSingleObject(c.info.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(c.info.hProcess, &code);
-    else TerminateProcess(c.info.hProcess, 99);
-    CloseHandle(c.info.hProcess);
-    CloseHandle(c.info.hThread);
-    return code;
-}
-
 void ExpectOnlyTheDriverError(const wchar_t* exe, const wchar_t* knobs) {
-    Child c = Start(exe, knobs);
-    ASSERT_TRUE(c.started);
-    HWND box = WaitForWindow(c.info.dwProcessId, L"ERROR");
+    Child c(exe, knobs);
+    ASSERT_TRUE(c.Started());
+    HWND box = WaitForWindow(c.Id(), L"ERROR");
     ASSERT_TRUE(box) << "no ERROR message box";
     Sleep(200);
-    std::vector<HWND> windows = VisibleWindows(c.info.dwProcessId);
+    std::vector<HWND> windows = VisibleWindows(c.Id());
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0], box);
     EXPECT_EQ(MessageBoxText(box), L"Error to open front panel driver");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForExit(c), 0u);
+    EXPECT_EQ(c.ExitCode(), 0u);
 }
 
 }  // namespace
@@ -95,21 +109,21 @@ TEST(Process, SimulatorWithTheDriverAbsentShowsOnlyTheErrorAndExitsWithZero) {
 }
 
 TEST(Process, SimulatorShowsTheSheetAndExitEndsItWithZero) {
-    Child c = Start(L"touchpanel-sim.exe", L"");
-    ASSERT_TRUE(c.started);
-    HWND sheet = WaitForWindow(c.info.dwProcessId, L"Quillon Inc.");
+    Child c(L"touchpanel-sim.exe", L"");
+    ASSERT_TRUE(c.Started());
+    HWND sheet = WaitForWindow(c.Id(), L"Quillon Inc.");
     ASSERT_TRUE(sheet);
-    SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
+    SendMessageW(sheet, PSM_SETCURSEL, GeneralPage, 0);
     HWND page = (HWND)SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-    PostMessageW(GetDlgItem(page, 1012), BM_CLICK, 0, 0);
-    EXPECT_EQ(WaitForExit(c), 0u);
+    PostMessageW(GetDlgItem(page, IDC_GENERAL_EXIT), BM_CLICK, 0, 0);
+    EXPECT_EQ(c.ExitCode(), 0u);
 }
 
 TEST(Process, SimulatorClosedByItsCloseControlExitsWithZero) {
-    Child c = Start(L"touchpanel-sim.exe", L"");
-    ASSERT_TRUE(c.started);
-    HWND sheet = WaitForWindow(c.info.dwProcessId, L"Quillon Inc.");
+    Child c(L"touchpanel-sim.exe", L"");
+    ASSERT_TRUE(c.Started());
+    HWND sheet = WaitForWindow(c.Id(), L"Quillon Inc.");
     ASSERT_TRUE(sheet);
     PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(WaitForExit(c), 0u);
+    EXPECT_EQ(c.ExitCode(), 0u);
 }

@@ -1,12 +1,11 @@
 #include "harness.h"
-#include "pages/pages.h"
+#include "link/driver.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
 namespace {
 
-const int kSettingsPage = 1;
 const int kModes[3] = {IDC_SETTINGS_DESKTOP, IDC_SETTINGS_DRAWING, IDC_SETTINGS_BUTTON};
 const int kRotations[4] = {IDC_SETTINGS_ROTATE_0, IDC_SETTINGS_ROTATE_90, IDC_SETTINGS_ROTATE_180,
                            IDC_SETTINGS_ROTATE_270};
@@ -21,14 +20,6 @@ int CheckedOf(const int* ids, int n) {
     return count > 1 ? -2 : found;
 }
 
-void Reactivate(Script& s) {
-    s.Do([] { SelectPage(0); }).Do([] { SelectPage(kSettingsPage); });
-}
-
-void Close(Script& s) {
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
-}
-
 }  // namespace
 
 using SettingsPageTest = GuiTest;
@@ -36,14 +27,14 @@ using SettingsPageTest = GuiTest;
 TEST_F(SettingsPageTest, ActivationShowsTheDriversValues) {
     Install("rotation=2,touchmode=3,disabled=1");
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); }).Do([] {
+    s.Show(SettingsPage).Do([] {
         EXPECT_EQ(CheckedOf(kRotations, 4), 2);
         EXPECT_EQ(CheckedOf(kModes, 3), 2);
         EXPECT_TRUE(IsChecked(IDC_SETTINGS_DISABLE));
     });
     for (uint8_t mode : {0, 2, 4, 200}) {
         s.Do([mode] { Sim()->SetDriverState(1, mode, 0); });
-        Reactivate(s);
+        s.Reshow(SettingsPage);
         s.Do([mode] {
             EXPECT_EQ(CheckedOf(kModes, 3), 1) << "touch mode " << (int)mode << " shows Drawing";
             EXPECT_EQ(CheckedOf(kRotations, 4), 1);
@@ -51,9 +42,9 @@ TEST_F(SettingsPageTest, ActivationShowsTheDriversValues) {
         });
     }
     s.Do([] { Sim()->SetDriverState(1, 1, 0); });
-    Reactivate(s);
+    s.Reshow(SettingsPage);
     s.Do([] { EXPECT_EQ(CheckedOf(kModes, 3), 0); });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
 }
@@ -61,36 +52,36 @@ TEST_F(SettingsPageTest, ActivationShowsTheDriversValues) {
 TEST_F(SettingsPageTest, RotationAboveThreeLeavesTheButtonsAsTheyWere) {
     Install("rotation=9");
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); })
+    s.Show(SettingsPage)
         .Do([] { EXPECT_EQ(CheckedOf(kRotations, 4), -1); })
         .Do([] { Sim()->SetDriverState(3, 1, 0); });
-    Reactivate(s);
+    s.Reshow(SettingsPage);
     s.Do([] {
         EXPECT_EQ(CheckedOf(kRotations, 4), 3);
         Sim()->SetDriverState(4, 1, 0);
     });
-    Reactivate(s);
+    s.Reshow(SettingsPage);
     s.Do([] { EXPECT_EQ(CheckedOf(kRotations, 4), 3); });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(SettingsPageTest, FailedReadsLeaveRotationAloneShowDrawingAndEnabled) {
     Install("rotation=2,touchmode=3,disabled=1,fail=7;25;10");
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); }).Do([] {
+    s.Show(SettingsPage).Do([] {
         EXPECT_EQ(CheckedOf(kRotations, 4), -1);
         EXPECT_EQ(CheckedOf(kModes, 3), 1);
         EXPECT_FALSE(IsChecked(IDC_SETTINGS_DISABLE));
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(SettingsPageTest, ClicksReachTheDriverAndTheControllerAtOnce) {
     Install("touchmode=1");
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); })
+    s.Show(SettingsPage)
         .Do([] {
             Sim()->ClearHistory();
             Click(IDC_SETTINGS_BUTTON);
@@ -114,21 +105,23 @@ TEST_F(SettingsPageTest, ClicksReachTheDriverAndTheControllerAtOnce) {
             Click(IDC_SETTINGS_DISABLE);
             EXPECT_EQ(Sim()->TouchDisabled(), 0);
         });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
-    std::vector<std::string> requests;
-    for (const std::string& e : Events("REQ ")) {
-        std::string code = e.substr(4, e.find(' ', 4) - 4);
-        if (code == "3" || code == "4" || code == "17") requests.push_back(e.substr(0, e.find(" out=")));
-    }
-    EXPECT_EQ(requests, (std::vector<std::string>{"REQ 17 in=03", "REQ 17 in=02", "REQ 17 in=01", "REQ 17 in=01",
-                                                  "REQ 3 in=03", "REQ 3 in=01", "REQ 3 in=01", "REQ 4 in=01",
-                                                  "REQ 4 in=00"}));
+    // The settings requests in order, each with its one byte.
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> settings;
+    for (const DriverCall& c : emu->Calls())
+        if (c.code == RequestSetTouchMode || c.code == RequestSetRotation || c.code == RequestSetTouchDisabled)
+            settings.push_back({c.code, c.in});
+    const std::vector<std::pair<uint32_t, std::vector<uint8_t>>> expected = {
+        {RequestSetTouchMode, {3}}, {RequestSetTouchMode, {2}},     {RequestSetTouchMode, {1}},
+        {RequestSetTouchMode, {1}}, {RequestSetRotation, {3}},      {RequestSetRotation, {1}},
+        {RequestSetRotation, {1}},  {RequestSetTouchDisabled, {1}}, {RequestSetTouchDisabled, {0}}};
+    EXPECT_EQ(settings, expected);
 }
 
 TEST_F(SettingsPageTest, DisabledControlsAndUncheckedGroupsSendNothing) {
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); }).Do([] {
+    s.Show(SettingsPage).Do([] {
         Sim()->ClearHistory();
         for (int id : {IDC_SETTINGS_SOFT, IDC_SETTINGS_HARD, IDC_SETTINGS_RIGHT_CLICK, IDC_SETTINGS_UP_SOUND,
                        IDC_SETTINGS_DOWN_SOUND}) {
@@ -143,50 +136,23 @@ TEST_F(SettingsPageTest, DisabledControlsAndUncheckedGroupsSendNothing) {
         SendMessageW(CurrentPage(), WM_COMMAND, IDC_SETTINGS_ROTATE_180, 0);
         EXPECT_TRUE(Sim()->GetTrace().Lines().empty());
     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }
 
 TEST_F(SettingsPageTest, AChangeIsWhatTheNextActivationShows) {
     Script s;
-    s.Do([] { SelectPage(kSettingsPage); }).Do([] {
+    s.Show(SettingsPage).Do([] {
         Click(IDC_SETTINGS_ROTATE_180);
         Click(IDC_SETTINGS_BUTTON);
         Click(IDC_SETTINGS_DISABLE);
     });
-    Reactivate(s);
+    s.Reshow(SettingsPage);
     s.Do([] {
         EXPECT_EQ(CheckedOf(kRotations, 4), 2);
         EXPECT_EQ(CheckedOf(kModes, 3), 2);
         EXPECT_TRUE(IsChecked(IDC_SETTINGS_DISABLE));
     });
-    Close(s);
-    s.RunSheet();
-}
-
-TEST_F(SettingsPageTest, EveryPageLetsTheUserLeave) {
-    Script s;
-    s.Do([] {
-         // PSN_KILLACTIVE: FALSE as the message result on every page; the Tools and
-         // Advance procedures return TRUE, the others FALSE.
-         struct Case {
-             int index;
-             DLGPROC proc;
-             INT_PTR returns;
-         };
-         const Case cases[] = {{1, SettingsPageProc, FALSE}, {2, ParametersPageProc, FALSE},
-                               {3, ToolsPageProc, TRUE},     {4, DevicePageProc, FALSE},
-                               {5, AdvancePageProc, TRUE}};
-         for (const Case& c : cases) {
-             SelectPage(c.index);
-             HWND page = CurrentPage();
-             SetWindowLongW(page, DWLP_MSGRESULT, 77);
-             NMHDR header = {SheetWindow(), 0, (UINT)PSN_KILLACTIVE};
-             EXPECT_EQ(c.proc(page, WM_NOTIFY, 0, (LPARAM)&header), c.returns) << c.index;
-             EXPECT_EQ(GetWindowLongW(page, DWLP_MSGRESULT), FALSE) << c.index;
-             EXPECT_EQ(c.proc(page, WM_TIMER, 0, 0), FALSE);
-         }
-     });
-    Close(s);
+    s.CloseSheet();
     s.RunSheet();
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "pages/pages.h"
 #include "res/resource.h"
 
 using SheetTest = GuiTest;
@@ -52,10 +53,11 @@ TEST_F(SheetTest, OpensTitledOnTheDevicePageWithSixTabsInOrder) {
          HWND sheet = SheetWindow();
          ASSERT_TRUE(sheet);
          HWND tabs = (HWND)SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0);
-         ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 6);
-         const wchar_t* titles[6] = {L"General", L"Settings", L"Parameters", L"Tools", L"Device", L"Advance"};
-         for (int i = 0; i < 6; ++i) EXPECT_EQ(TabTitle(tabs, i), titles[i]);
-         EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 4);
+         ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), SheetPageCount);
+         const wchar_t* titles[SheetPageCount] = {L"General", L"Settings", L"Parameters",
+                                                  L"Tools",   L"Device",   L"Advance"};
+         for (int i = 0; i < SheetPageCount; ++i) EXPECT_EQ(TabTitle(tabs, i), titles[i]);
+         EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), DevicePage);
          EXPECT_EQ(ControlText(IDC_DEVICE_NAME), L"USB_DEVICE0");
      }).Do([] { PostMessageW(SheetWindow(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     s.RunSheet();
@@ -64,7 +66,7 @@ TEST_F(SheetTest, OpensTitledOnTheDevicePageWithSixTabsInOrder) {
 
 TEST_F(SheetTest, ExitOnTheGeneralPageEndsTheSheetAndSendsNothing) {
     Script s;
-    s.Do([] { SelectPage(0); }).Do([] { Click(IDC_GENERAL_EXIT); });
+    s.Show(GeneralPage).Do([] { Click(IDC_GENERAL_EXIT); });
     s.RunSheet();
     EXPECT_FALSE(SheetWindow());
     EXPECT_TRUE(emu->Frames().empty());
@@ -73,7 +75,7 @@ TEST_F(SheetTest, ExitOnTheGeneralPageEndsTheSheetAndSendsNothing) {
 TEST_F(SheetTest, TheBannerLeavesTheExitButtonAlone) {
     int face = 0, caption = 0, other = 0;
     Script s;
-    s.Do([] { SelectPage(0); })
+    s.Show(GeneralPage)
         .Pause(300)
         .Do([&] {
             HWND exit = PageControl(IDC_GENERAL_EXIT);
@@ -88,7 +90,7 @@ TEST_F(SheetTest, TheBannerLeavesTheExitButtonAlone) {
                     else ++other;
                 }
         })
-        .Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+        .CloseSheet();
     s.RunSheet();
     int inside = face + caption + other;
     ASSERT_GT(inside, 0);
@@ -99,18 +101,39 @@ TEST_F(SheetTest, TheBannerLeavesTheExitButtonAlone) {
 
 TEST_F(SheetTest, ClosingTheSheetEndsIt) {
     Script s;
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_FALSE(SheetWindow());
 }
 
-TEST_F(SheetTest, LeavingEveryPageIsAllowed) {
+TEST_F(SheetTest, EveryPageLetsTheUserLeave) {
     Script s;
-    for (int page : {0, 1, 2, 3, 5, 4, 1})
-        s.Do([page] { SelectPage(page); }).Do([page] {
+    for (SheetPage page : {GeneralPage, SettingsPage, ParametersPage, ToolsPage, AdvancePage, DevicePage, SettingsPage})
+        s.Show(page).Do([page] {
             HWND tabs = (HWND)SendMessageW(SheetWindow(), PSM_GETTABCONTROL, 0, 0);
             EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), page);
         });
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
+    s.Do([] {
+         // PSN_KILLACTIVE: FALSE as the message result on every page; the Tools and
+         // Advance procedures return TRUE, the others FALSE.
+         struct Case {
+             SheetPage page;
+             DLGPROC proc;
+             INT_PTR returns;
+         };
+         const Case cases[] = {{SettingsPage, SettingsPageProc, FALSE}, {ParametersPage, ParametersPageProc, FALSE},
+                               {ToolsPage, ToolsPageProc, TRUE},         {DevicePage, DevicePageProc, FALSE},
+                               {AdvancePage, AdvancePageProc, TRUE}};
+         for (const Case& c : cases) {
+             SelectPage(c.page);
+             HWND page = CurrentPage();
+             SetWindowLongPtrW(page, DWLP_MSGRESULT, 77);
+             NMHDR header = {SheetWindow(), 0, (UINT)PSN_KILLACTIVE};
+             EXPECT_EQ(c.proc(page, WM_NOTIFY, 0, (LPARAM)&header), c.returns) << c.page;
+             EXPECT_EQ(GetWindowLongPtrW(page, DWLP_MSGRESULT), FALSE) << c.page;
+             EXPECT_EQ(c.proc(page, WM_TIMER, 0, 0), FALSE);
+         }
+     });
+    s.CloseSheet();
     s.RunSheet();
 }

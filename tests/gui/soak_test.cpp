@@ -113,15 +113,7 @@ TEST_F(SoakTest, TwoHundredCalibrationRunsUnderFaultsEndAsThePartsSay) {
         EXPECT_TRUE(fault != DroppedSP || uploadFailed) << run;
         EXPECT_TRUE(fault != None || emu->CommitCount() == 1) << run;
         EXPECT_TRUE(!neverUploads || !uploaded) << run;
-        // No tick after the last point: nothing polls the driver once the upload began.
-        bool uploading = false;
-        for (const std::string& line : emu->GetTrace().Lines()) {
-            if (line.find(" TX SP") != std::string::npos) uploading = true;
-            if (uploading) {
-                EXPECT_EQ(line.find(" REQ 18 "), std::string::npos) << "stray tick in run " << run;
-                EXPECT_EQ(line.find(" REQ 20 "), std::string::npos) << "stray tick in run " << run;
-            }
-        }
+        ExpectNoPollAfterTheUpload(*emu);
         const std::vector<std::string>& frames = emu->Frames();
         ASSERT_FALSE(frames.empty());
         EXPECT_EQ(frames.back(), "R") << "the window's close says R, run " << run;
@@ -154,7 +146,7 @@ TEST_F(SoakTest, WindowsAndRunsLeaveNoGdiObjectWindowOrTimerBehind) {
     // One round first, so that what is created once per process (the class,
     // stock objects, caches) is there before counting.
     auto drawingCycle = [] {
-        OpenFreeDrawing(InstanceHandle);
+        OpenFreeDrawing();
         HWND w = FullScreenWindow;
         SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));

@@ -4,8 +4,6 @@
 
 namespace {
 
-const int kToolsPage = 3;
-
 // Presses a button that shows a message box, and reads and closes the box.
 void PressForMessage(Script& s, int button, const wchar_t* caption, std::wstring* text) {
     s.Open([button] { PostClick(button); })
@@ -20,10 +18,6 @@ void PressForMessage(Script& s, int button, const wchar_t* caption, std::wstring
         .WaitFor([caption] { return FindMessageBox(caption) == NULL; });
 }
 
-void CloseSheet(Script& s) {
-    s.Do([] { PostMessageW(SheetWindow(), WM_CLOSE, 0, 0); });
-}
-
 }  // namespace
 
 using ToolsPageTest = GuiTest;
@@ -31,9 +25,9 @@ using ToolsPageTest = GuiTest;
 TEST_F(ToolsPageTest, InformationShowsTheFixedTextAndAsksNothing) {
     std::wstring text;
     Script s;
-    s.Do([] { SelectPage(kToolsPage); });
+    s.Show(ToolsPage);
     PressForMessage(s, IDC_TOOLS_INFORMATION, L"Information", &text);
-    CloseSheet(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(text, L"USB Device:\nOutput Identity: K72400\nUnit Type: PX07300\n");
     EXPECT_TRUE(emu->Frames().empty());
@@ -45,9 +39,9 @@ TEST_F(ToolsPageTest, ResetAcceptsEachOddReplyTheLenientCheckAllows) {
         Install(std::string("reply=") + reply);
         std::wstring text;
         Script s;
-        s.Do([] { SelectPage(kToolsPage); });
+        s.Show(ToolsPage);
         PressForMessage(s, IDC_TOOLS_RESET, L"Message", &text);
-        CloseSheet(s);
+        s.CloseSheet();
         s.RunSheet();
         EXPECT_EQ(text, L"Rest ok!") << reply;
         EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"}) << reply;
@@ -58,10 +52,10 @@ TEST_F(ToolsPageTest, SilentControllerFailsResetAndDefaultsAfterFourAttempts) {
     Install("silent=1");
     std::wstring reset, defaults;
     Script s;
-    s.Do([] { SelectPage(kToolsPage); });
+    s.Show(ToolsPage);
     PressForMessage(s, IDC_TOOLS_RESET, L"Message", &reset);
     PressForMessage(s, IDC_TOOLS_DEFAULTS, L"Message", &defaults);
-    CloseSheet(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(reset, L"Rest fail!");
     EXPECT_EQ(defaults, L"Rest default fail!");
@@ -73,9 +67,9 @@ TEST_F(ToolsPageTest, DefaultsRestoresTheFactoryRecords) {
     Install("records=9A:1000");
     std::wstring text;
     Script s;
-    s.Do([] { SelectPage(kToolsPage); });
+    s.Show(ToolsPage);
     PressForMessage(s, IDC_TOOLS_DEFAULTS, L"Message", &text);
-    CloseSheet(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(text, L"Rest default ok!");
     EXPECT_EQ(emu->Record("9A"), "2800");
@@ -85,7 +79,7 @@ TEST_F(ToolsPageTest, DrawOpensTheWindowOverTheSheetAndCollapsesTheTaskbar) {
     const RECT original = {0, 454, 640, 480};
     HWND taskbar = CreateTaskbar(original);
     Script s;
-    s.Do([] { SelectPage(kToolsPage); })
+    s.Show(ToolsPage)
         .Do([] { Click(IDC_TOOLS_DRAW); })
         .Do([taskbar] {
             ASSERT_TRUE(FullScreenWindow);
@@ -96,7 +90,7 @@ TEST_F(ToolsPageTest, DrawOpensTheWindowOverTheSheetAndCollapsesTheTaskbar) {
         })
         .WaitFor([] { return !IsWindow(FullScreenWindow); })
         .Do([taskbar, original] { EXPECT_TRUE(SameRect(WindowRect(taskbar), original)); });
-    CloseSheet(s);
+    s.CloseSheet();
     s.RunSheet();
     EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
     DestroyWindow(taskbar);

@@ -1,6 +1,5 @@
 #include "surface/calibration_capture.h"
 
-#include "link/calibration_table.h"
 #include "link/exchange.h"
 #include "tests/common/sim_fixture.h"
 

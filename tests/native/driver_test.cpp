@@ -81,7 +81,9 @@ TEST_F(DriverTest, SelectingAPointSendsModeFirstAndRecordsBoth) {
     EXPECT_TRUE(DrvSelectCalibrationPoint(3, 9));
     EXPECT_EQ(emu->SelectedMode(), 9);
     EXPECT_EQ(emu->SelectedPoint(), 3);
-    EXPECT_EQ(Events("REQ 19").back(), "REQ 19 in=0903 out=- count=0 result=1");
+    ASSERT_EQ(emu->Calls().size(), 1u);
+    EXPECT_EQ(emu->Calls()[0].code, RequestSelectCalibrationPoint);
+    EXPECT_EQ(emu->Calls()[0].in, (std::vector<uint8_t>{9, 3}));  // mode first
     DriverHandle = PORT_INVALID_HANDLE;
     EXPECT_FALSE(DrvSelectCalibrationPoint(4, 5));
     EXPECT_EQ(CalibrationMode, 5);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "link/calibration_table.h"
 #include "tests/common/sim_fixture.h"
 
 namespace {
@@ -100,17 +99,17 @@ TEST_F(ExchangeTest, OverflowIsPurgedUnreadAndStillBoundedByFourAttempts) {
     Install("overflow=1");
     EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 4);
-    EXPECT_TRUE(Events("REQ 14").empty());
-    EXPECT_EQ(Events("REQ 16").size(), 8u);  // a purge before each write and after each flood
+    EXPECT_TRUE(emu->CallsOf(RequestRead).empty());
+    EXPECT_EQ(emu->CallsOf(RequestPurge).size(), 8u);  // a purge before each write and after each flood
 }
 
 TEST_F(ExchangeTest, PendingCountOf254IsReadAnd255IsPurged) {
     Install("overflow=251");  // 251 + the 3-byte acknowledgement = 254
     EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(Events("REQ 14").size(), 1u);
+    EXPECT_EQ(emu->CallsOf(RequestRead).size(), 1u);
     Install("overflow=252");  // 255
     EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_TRUE(Events("REQ 14").empty());
+    EXPECT_TRUE(emu->CallsOf(RequestRead).empty());
 }
 
 TEST_F(ExchangeTest, CalibrationCommandAndTouchMode) {
@@ -126,24 +125,24 @@ TEST_F(ExchangeTest, CalibrationCommandAndTouchMode) {
     EXPECT_TRUE(SetTouchMode(3));
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"MS", "MS", "MP"}));
     EXPECT_EQ(emu->TouchMode(), 3);
-    std::vector<std::string> modes = Events("REQ 17");
+    std::vector<DriverCall> modes = emu->CallsOf(RequestSetTouchMode);
     ASSERT_EQ(modes.size(), 3u);
-    EXPECT_EQ(modes[0].substr(0, 12), "REQ 17 in=01");
-    EXPECT_EQ(modes[1].substr(0, 12), "REQ 17 in=02");
+    for (uint8_t m = 1; m <= 3; ++m) EXPECT_EQ(modes[m - 1].in, std::vector<uint8_t>{m});
 }
 
 TEST_F(ExchangeTest, TouchModeIsNotToldToTheDriverWhenTheControllerFails) {
     Install("silent=1,touchmode=1");
     EXPECT_FALSE(SetTouchMode(3));
-    EXPECT_TRUE(Events("REQ 17").empty());
+    EXPECT_TRUE(emu->CallsOf(RequestSetTouchMode).empty());
     EXPECT_EQ(emu->TouchMode(), 1);
 }
 
 TEST_F(ExchangeTest, UploadSendsEighteenFramesInOrderThenPL) {
-    for (int p = 0; p < kCalibrationPoints; ++p) CalibrationTable[p] = CalibrationPoint{2048, 2048};
-    CalibrationTable[8].y = 0xBEEF;
+    CalibrationPoint table[kCalibrationPoints];
+    for (CalibrationPoint& p : table) p = CalibrationPoint{2048, 2048};
+    table[8].y = 0xBEEF;
     uint64_t start = emu->Clock().Now();
-    EXPECT_TRUE(UploadCalibrationTable());
+    EXPECT_TRUE(UploadCalibrationTable(table));
     const std::vector<std::string>& f = emu->Frames();
     ASSERT_EQ(f.size(), 19u);
     const char* addresses[18] = {"10", "11", "12", "13", "14", "15", "16", "17", "18",
@@ -157,7 +156,8 @@ TEST_F(ExchangeTest, UploadSendsEighteenFramesInOrderThenPL) {
 
 TEST_F(ExchangeTest, UploadStopsAtAFailedFrameWithoutPL) {
     Install("drop=SP1:5");
-    EXPECT_FALSE(UploadCalibrationTable());
+    const CalibrationPoint table[kCalibrationPoints] = {};
+    EXPECT_FALSE(UploadCalibrationTable(table));
     EXPECT_EQ(emu->FramesStartingWith("SP14"), 4);  // the fifth frame, four attempts
     EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
     EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
@@ -166,7 +166,8 @@ TEST_F(ExchangeTest, UploadStopsAtAFailedFrameWithoutPL) {
 TEST_F(ExchangeTest, UploadWithoutADriverReturnsAtOnce) {
     DriverHandle = PORT_INVALID_HANDLE;
     uint64_t start = emu->Clock().Now();
-    EXPECT_FALSE(UploadCalibrationTable());
+    const CalibrationPoint table[kCalibrationPoints] = {};
+    EXPECT_FALSE(UploadCalibrationTable(table));
     EXPECT_EQ(emu->Clock().Now(), start);  // not even one settle delay
     EXPECT_TRUE(emu->Calls().empty());
 }
