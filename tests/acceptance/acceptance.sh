@@ -133,10 +133,5 @@ done
 echo "   $(grep " CAL " "$trace" | tail -1)"
 
 step "Exit"
-goto_tab 0
-click_control 0 IDC_GENERAL_EXIT
-wait "$app"
-code=$?
-app=
-[ "$code" = 0 ] || fail "exit code $code"
+exit_program
 echo "acceptance: 1 passed, 0 failed"

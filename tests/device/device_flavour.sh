@@ -29,10 +29,7 @@ app=$!
 probe wait ERROR 20000 || fail "no ERROR message box"
 probe windows | grep -q "|Quillon Inc.|" && fail "the sheet is shown although the driver is missing"
 [ "$(read_message ERROR)" = "Error to open front panel driver" ] || fail "the ERROR box says something else"
-wait "$app"
-code=$?
-app=
-[ "$code" = 0 ] || fail "exit code $code after the ERROR box"
+expect_exit_zero "after the ERROR box"
 
 step "the device flavour with the simulator's core library"
 TOUCHPANEL_SIM_TRACE="Z:$trace" "$wenv" run "$sim" &
@@ -49,10 +46,5 @@ wait_count " CAL " 1
 echo "   $(grep ' CAL ' "$trace")"
 
 step "Exit"
-goto_tab 0
-click_control 0 IDC_GENERAL_EXIT
-wait "$app"
-code=$?
-app=
-[ "$code" = 0 ] || fail "exit code $code"
+exit_program
 echo "device flavour: 1 passed, 0 failed"

@@ -108,22 +108,26 @@ TEST(Process, SimulatorWithTheDriverAbsentShowsOnlyTheErrorAndExitsWithZero) {
     ExpectOnlyTheDriverError(L"touchpanel-sim.exe", L"driver=absent");
 }
 
-TEST(Process, SimulatorShowsTheSheetAndExitEndsItWithZero) {
-    Child c(L"touchpanel-sim.exe", L"");
-    ASSERT_TRUE(c.Started());
-    HWND sheet = WaitForWindow(c.Id(), L"Quillon Inc.");
-    ASSERT_TRUE(sheet);
+// The simulator, started, with its sheet up.
+class SimulatorProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(child.Started());
+        sheet = WaitForWindow(child.Id(), L"Quillon Inc.");
+        ASSERT_TRUE(sheet);
+    }
+    Child child{L"touchpanel-sim.exe", L""};
+    HWND sheet = NULL;
+};
+
+TEST_F(SimulatorProcess, ExitOnTheGeneralPageEndsItWithZero) {
     SendMessageW(sheet, PSM_SETCURSEL, GeneralPage, 0);
     HWND page = (HWND)SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
     PostMessageW(GetDlgItem(page, IDC_GENERAL_EXIT), BM_CLICK, 0, 0);
-    EXPECT_EQ(c.ExitCode(), 0u);
+    EXPECT_EQ(child.ExitCode(), 0u);
 }
 
-TEST(Process, SimulatorClosedByItsCloseControlExitsWithZero) {
-    Child c(L"touchpanel-sim.exe", L"");
-    ASSERT_TRUE(c.Started());
-    HWND sheet = WaitForWindow(c.Id(), L"Quillon Inc.");
-    ASSERT_TRUE(sheet);
+TEST_F(SimulatorProcess, ItsCloseControlEndsItWithZero) {
     PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(c.ExitCode(), 0u);
+    EXPECT_EQ(child.ExitCode(), 0u);
 }

@@ -18,18 +18,23 @@ void PressForMessage(Script& s, int button, const wchar_t* caption, std::wstring
         .WaitFor([caption] { return FindMessageBox(caption) == NULL; });
 }
 
+// The text of the message a button of the Tools page shows, in a sheet of its own.
+std::wstring MessageOf(int button, const wchar_t* caption) {
+    std::wstring text;
+    Script s;
+    s.Show(ToolsPage);
+    PressForMessage(s, button, caption, &text);
+    s.CloseSheet();
+    s.RunSheet();
+    return text;
+}
+
 }  // namespace
 
 using ToolsPageTest = GuiTest;
 
 TEST_F(ToolsPageTest, InformationShowsTheFixedTextAndAsksNothing) {
-    std::wstring text;
-    Script s;
-    s.Show(ToolsPage);
-    PressForMessage(s, IDC_TOOLS_INFORMATION, L"Information", &text);
-    s.CloseSheet();
-    s.RunSheet();
-    EXPECT_EQ(text, L"USB Device:\nOutput Identity: K72400\nUnit Type: PX07300\n");
+    EXPECT_EQ(MessageOf(IDC_TOOLS_INFORMATION, L"Information"), L"USB Device:\nOutput Identity: K72400\nUnit Type: PX07300\n");
     EXPECT_TRUE(emu->Frames().empty());
 }
 
@@ -37,41 +42,22 @@ TEST_F(ToolsPageTest, ResetAcceptsEachOddReplyTheLenientCheckAllows) {
     // A lone CR; SOH third from last; '0' second from last; a parameter reply.
     for (const char* reply : {"0D", "014142", "413042", "01313233340D", "01300D"}) {
         Install(std::string("reply=") + reply);
-        std::wstring text;
-        Script s;
-        s.Show(ToolsPage);
-        PressForMessage(s, IDC_TOOLS_RESET, L"Message", &text);
-        s.CloseSheet();
-        s.RunSheet();
-        EXPECT_EQ(text, L"Rest ok!") << reply;
+        EXPECT_EQ(MessageOf(IDC_TOOLS_RESET, L"Message"), L"Rest ok!") << reply;
         EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"}) << reply;
     }
 }
 
 TEST_F(ToolsPageTest, SilentControllerFailsResetAndDefaultsAfterFourAttempts) {
     Install("silent=1");
-    std::wstring reset, defaults;
-    Script s;
-    s.Show(ToolsPage);
-    PressForMessage(s, IDC_TOOLS_RESET, L"Message", &reset);
-    PressForMessage(s, IDC_TOOLS_DEFAULTS, L"Message", &defaults);
-    s.CloseSheet();
-    s.RunSheet();
-    EXPECT_EQ(reset, L"Rest fail!");
-    EXPECT_EQ(defaults, L"Rest default fail!");
+    EXPECT_EQ(MessageOf(IDC_TOOLS_RESET, L"Message"), L"Rest fail!");
+    EXPECT_EQ(MessageOf(IDC_TOOLS_DEFAULTS, L"Message"), L"Rest default fail!");
     EXPECT_EQ(emu->FramesStartingWith("R"), 8);
     EXPECT_EQ(emu->FramesStartingWith("RD"), 4);
 }
 
 TEST_F(ToolsPageTest, DefaultsRestoresTheFactoryRecords) {
     Install("records=9A:1000");
-    std::wstring text;
-    Script s;
-    s.Show(ToolsPage);
-    PressForMessage(s, IDC_TOOLS_DEFAULTS, L"Message", &text);
-    s.CloseSheet();
-    s.RunSheet();
-    EXPECT_EQ(text, L"Rest default ok!");
+    EXPECT_EQ(MessageOf(IDC_TOOLS_DEFAULTS, L"Message"), L"Rest default ok!");
     EXPECT_EQ(emu->Record("9A"), "2800");
 }
 

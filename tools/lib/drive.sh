@@ -50,6 +50,17 @@ read_message() { # CAPTION: prints the text and presses OK
   click $(echo "$out" | sed -n 2p)
   probe gone "$1" 5000 || fail "'$1' message box does not close"
 }
+expect_exit_zero() { # WHAT: waits for the program ($app) to end, and fails unless its exit code is 0
+  wait "$app"
+  local code=$?
+  app=
+  [ "$code" = 0 ] || fail "exit code $code $1"
+}
+exit_program() { # Exit on the General page, which must end the program with exit code 0
+  goto_tab 0
+  click_control 0 IDC_GENERAL_EXIT
+  expect_exit_zero "after Exit"
+}
 count() { grep -c -- "$1" "$trace" 2>/dev/null || true; }
 wait_count() { # PATTERN AT_LEAST [SECONDS]
   local limit=$(( ${3:-10} * 10 ))
