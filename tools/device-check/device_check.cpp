@@ -223,12 +223,12 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--exports" && i + 1 < argc) {
-            std::string spec = argv[++i];
-            size_t eq = spec.find('=');
+            std::string option = argv[++i];
+            size_t eq = option.find('=');
             if (eq == std::string::npos) return fprintf(stderr, "--exports takes DLL=LIST\n"), 2;
-            std::vector<std::string> names = ReadLines(spec.substr(eq + 1));
-            if (names.empty()) return fprintf(stderr, "no names in %s\n", spec.substr(eq + 1).c_str()), 2;
-            exports[Lower(spec.substr(0, eq))].insert(names.begin(), names.end());
+            std::vector<std::string> names = ReadLines(option.substr(eq + 1));
+            if (names.empty()) return fprintf(stderr, "no names in %s\n", option.substr(eq + 1).c_str()), 2;
+            exports[Lower(option.substr(0, eq))].insert(names.begin(), names.end());
         } else if (a == "--objects" && i + 1 < argc) {
             objects = argv[++i];
         } else if (a == "--budget" && i + 1 < argc) {
