@@ -6,7 +6,7 @@ PortHandle DriverHandle = PORT_INVALID_HANDLE;
 uint8_t CalibrationMode = 0;
 uint8_t CurrentPointIndex = 0;
 
-int DriverIsOpen() { return DriverHandle != PORT_INVALID_HANDLE && DriverHandle != 0; }
+bool DriverIsOpen() { return DriverHandle != PORT_INVALID_HANDLE && DriverHandle != 0; }
 
 namespace {
 
@@ -26,19 +26,21 @@ Reply Request(uint32_t code, const void* in, uint32_t inSize, uint32_t outSize, 
     return r;
 }
 
+enum CountRule { AnyCount, CountOfOne };
+
 // A one-byte setting write, answered with 1 on success.
-int SetByte(uint32_t code, uint8_t value, int needCount) {
+int SetByte(uint32_t code, uint8_t value, CountRule rule) {
     if (!DriverIsOpen()) return 0;
     Reply r = Request(code, &value, 1, 1);
-    if (needCount && r.count != 1) return 0;
+    if (rule == CountOfOne && r.count != 1) return 0;
     return r.bytes[0] == 1;
 }
 
 }  // namespace
 
-int DrvSetRotation(uint8_t rotation) { return SetByte(RequestSetRotation, rotation, 0); }
-int DrvSetTouchDisabled(uint8_t disabled) { return SetByte(RequestSetTouchDisabled, disabled, 1); }
-int DrvSetTouchMode(uint8_t mode) { return SetByte(RequestSetTouchMode, mode, 1); }
+int DrvSetRotation(uint8_t rotation) { return SetByte(RequestSetRotation, rotation, AnyCount); }
+int DrvSetTouchDisabled(uint8_t disabled) { return SetByte(RequestSetTouchDisabled, disabled, CountOfOne); }
+int DrvSetTouchMode(uint8_t mode) { return SetByte(RequestSetTouchMode, mode, CountOfOne); }
 
 uint8_t DrvGetRotation() {
     if (!DriverIsOpen()) return 0;
@@ -83,11 +85,11 @@ int DrvPurge() {
     return Request(RequestPurge, 0, 0, 1).result;
 }
 
-int DecodeCalibrationSample(const uint8_t reply[9], int32_t* x, int32_t* y) {
-    if (reply[0] != 1) return 0;
+bool DecodeCalibrationSample(const uint8_t reply[9], int32_t* x, int32_t* y) {
+    if (reply[0] != 1) return false;
     *x = (int32_t)(reply[1] | reply[2] << 8);
     *y = (int32_t)(reply[5] | reply[6] << 8);
-    return 1;
+    return true;
 }
 
 int DrvGetCalibrationSample(int32_t* x, int32_t* y) {

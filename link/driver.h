@@ -30,7 +30,7 @@ const uint32_t kCalibrationSampleSize = 9;
 // outside every valid encoding, so the Settings page treats it as unknown.
 const uint8_t kNoSettingByte = 0xFF;
 
-int DriverIsOpen();
+bool DriverIsOpen();
 
 int DrvSetRotation(uint8_t rotation);
 int DrvSetTouchDisabled(uint8_t disabled);
@@ -47,4 +47,4 @@ int DrvIsPointComplete();
 uint8_t DrvGetTouchMode();
 
 // The layout of the request-18 reply, read byte by byte (fields at odd offsets).
-int DecodeCalibrationSample(const uint8_t reply[9], int32_t* x, int32_t* y);
+bool DecodeCalibrationSample(const uint8_t reply[9], int32_t* x, int32_t* y);

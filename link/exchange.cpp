@@ -12,31 +12,31 @@ void FormatHex(uint32_t value, int digits, char* out) {
     }
 }
 
-int BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame) {
-    if (length > kMaxBody) return 0;
+bool BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame) {
+    if (length > kMaxBody) return false;
     frame->bytes[0] = kSOH;
     memcpy(frame->bytes + 1, body, length);
     frame->bytes[length + 1] = kCR;
     frame->length = length + 2;
-    return 1;
+    return true;
 }
 
-int PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]) {
+bool PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]) {
     switch (check) {
         case Acknowledgement:
             return q >= 3 && b[q - 3] == kSOH && b[q - 2] == '0' && b[q - 1] == kCR;
         case ParameterReply:
-            if (q < 6 || b[q - 1] != kCR || b[q - 6] != kSOH) return 0;
+            if (q < 6 || b[q - 1] != kCR || b[q - 6] != kSOH) return false;
             if (chars) memcpy(chars, b + q - 5, 4);
-            return 1;
+            return true;
         case LenientAcknowledgement:
             return (q >= 1 && b[q - 1] == kCR) || (q >= 3 && b[q - 3] == kSOH) ||
                    (q >= 2 && b[q - 2] == '0');
     }
-    return 0;
+    return false;
 }
 
-int PassesShortReplyCheck(const uint8_t* b, uint32_t q) { return q >= 2 && b[1] == '0'; }
+bool PassesShortReplyCheck(const uint8_t* b, uint32_t q) { return q >= 2 && b[1] == '0'; }
 
 int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uint32_t settleMs,
                     char reply[4]) {

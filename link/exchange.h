@@ -22,14 +22,14 @@ struct CommandFrame {
 
 // SOH + the `length` bytes of body (any bytes, NULs included) + CR; 0 when
 // they do not fit in a frame.
-int BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame);
+bool BuildCommandFrame(const char* body, uint32_t length, CommandFrame* frame);
 
 // Judges q bytes of one read by their tail. With ParameterReply the four
 // characters between SOH and CR are handed back in chars (when chars is set).
-int PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]);
+bool PassesReplyCheck(ReplyCheck check, const uint8_t* b, uint32_t q, char chars[4]);
 
 // The short-reply check of ResetOnClose: the head of an acknowledgement.
-int PassesShortReplyCheck(const uint8_t* b, uint32_t q);
+bool PassesShortReplyCheck(const uint8_t* b, uint32_t q);
 
 // Purge, write, settle, read and judge; at most four attempts.
 int ExchangeCommand(const uint8_t* frame, uint32_t length, ReplyCheck check, uint32_t settleMs,

@@ -225,7 +225,7 @@ void Emulator::TouchUp() {
 
 int Emulator::IoControl(bool ownHandle, uint32_t code, const void* in, uint32_t inSize, void* out,
                         uint32_t outSize, uint32_t* returned) {
-    DriverCall call{code, ownHandle, {}, {}, 0, 0};
+    DriverCall call{code, ownHandle, inSize, outSize, out != nullptr, {}, {}, 0, 0};
     if (in) call.in.assign((const uint8_t*)in, (const uint8_t*)in + inSize);
     if (ownHandle && !Contains(config_.failRequests, code)) {
         // The driver answers into its own buffer; what reaches the caller's
@@ -287,7 +287,7 @@ int Emulator::DriverRequest(uint32_t code, const uint8_t* in, uint32_t inSize, u
         case 15: {
             if (outSize < 4) return 0;
             Deliver();
-            uint32_t n = (uint32_t)received_.size();
+            uint32_t n = config_.reportPending ? config_.pending : (uint32_t)received_.size();
             for (int i = 0; i < 4; ++i) out[i] = (uint8_t)(n >> (8 * i));
             *count = 4;
             return 1;

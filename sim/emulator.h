@@ -15,6 +15,9 @@
 struct DriverCall {
     uint32_t code;
     bool ownHandle;              // made on the handle this driver gave out
+    uint32_t inSize;             // the sizes as the caller passed them
+    uint32_t outSize;
+    bool outBuffer;              // whether an output buffer was passed at all
     std::vector<uint8_t> in;     // the input bytes
     std::vector<uint8_t> out;    // what reached the caller's output buffer
     uint32_t count;              // the byte count reported back

@@ -25,6 +25,8 @@ struct SimConfig {
     std::vector<uint32_t> failRequests;       // the request fails and writes nothing
     std::vector<uint32_t> noByteRequests;     // the request succeeds but writes no byte
     std::vector<CountOverride> countOverrides;  // the request reports this byte count
+    bool reportPending = false;               // request 15 reports `pending` instead of what is waiting
+    uint32_t pending = 0;
     bool noSample = false;                    // touches never yield a sample
     bool noComplete = false;                  // a touched point never completes
 

@@ -13,6 +13,46 @@ TEST_F(DriverTest, WriteRefusesMoreThanFifteenBytesAndSendsFifteen) {
     EXPECT_EQ(emu->Calls()[0].in.size(), 15u);
 }
 
+TEST_F(DriverTest, EveryRequestHasItsCodeInputAndOutputBuffer) {
+    struct Case {
+        void (*operation)();
+        uint32_t code;
+        std::vector<uint8_t> in;
+        uint32_t outSize;  // 0: no output buffer at all
+    };
+    const Case cases[] = {
+        {[] { DrvSetRotation(2); }, 3, {2}, 1},
+        {[] { DrvSetTouchDisabled(1); }, 4, {1}, 1},
+        {[] { DrvGetRotation(); }, 7, {}, 1},
+        {[] { DrvGetTouchDisabled(); }, 10, {}, 1},
+        {[] { const uint8_t b[3] = {1, 'R', 0x0D}; DrvWrite(b, 3); }, 13, {1, 'R', 0x0D}, 1},
+        {[] { uint8_t b[8]; DrvRead(b, 8); }, 14, {}, 8},
+        {[] { DrvPendingCount(); }, 15, {}, 4},
+        {[] { DrvPurge(); }, 16, {}, 1},
+        {[] { DrvSetTouchMode(3); }, 17, {3}, 1},
+        {[] { int32_t x, y; DrvGetCalibrationSample(&x, &y); }, 18, {}, 9},
+        {[] { DrvSelectCalibrationPoint(3, 9); }, 19, {9, 3}, 0},
+        {[] { DrvIsPointComplete(); }, 20, {}, 1},
+        {[] { DrvGetTouchMode(); }, 25, {}, 1},
+    };
+    for (const Case& c : cases) {
+        emu->ClearHistory();
+        c.operation();
+        ASSERT_EQ(emu->Calls().size(), 1u) << c.code;
+        const DriverCall& call = emu->Calls()[0];
+        EXPECT_EQ(call.code, c.code);
+        EXPECT_EQ(call.inSize, (uint32_t)c.in.size()) << c.code;
+        EXPECT_EQ(call.in, c.in) << c.code;
+        EXPECT_EQ(call.outSize, c.outSize) << c.code;
+        EXPECT_EQ(call.outBuffer, c.outSize != 0) << c.code;
+    }
+}
+
+TEST_F(DriverTest, PendingCountIsFourBytesLittleEndian) {
+    Install("pending=305419896");  // 0x12345678
+    EXPECT_EQ(DrvPendingCount(), 0x12345678u);
+}
+
 TEST_F(DriverTest, PendingCountNeedsExactlyFourBytes) {
     Install("count=15:3");
     uint8_t frame[] = {1, 'R', 0x0D};
@@ -47,7 +87,9 @@ TEST_F(DriverTest, ReadsReportTheDriversSettings) {
 }
 
 TEST_F(DriverTest, ABytesTheDriverDoesNotWriteIsNeverTakenAsAValue) {
-    Install("disabled=1,nobyte=10;7;25");
+    Install("disabled=1");
+    EXPECT_EQ(DrvGetTouchDisabled(), 1);  // a 1 where the next reply is read
+    emu->Config().noByteRequests = {10, 7, 25};
     EXPECT_EQ(DrvGetTouchDisabled(), 0);  // count 1, but nothing was written
     EXPECT_EQ(DrvGetRotation(), kNoSettingByte);
     EXPECT_EQ(DrvGetTouchMode(), kNoSettingByte);
@@ -88,6 +130,7 @@ TEST_F(DriverTest, SelectingAPointSendsModeFirstAndRecordsBoth) {
     EXPECT_FALSE(DrvSelectCalibrationPoint(4, 5));
     EXPECT_EQ(CalibrationMode, 5);
     EXPECT_EQ(CurrentPointIndex, 4);
+    EXPECT_EQ(emu->Calls().size(), 1u);  // without a driver, recorded but not asked
 }
 
 TEST_F(DriverTest, NoOperationCallsTheDriverWhileNoneIsOpen) {

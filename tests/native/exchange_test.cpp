@@ -42,6 +42,7 @@ TEST(ReplyChecks, LenientAcceptsAnyOneSignAndNeverAnEmptyRead) {
     EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({0x0D})));
     EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({1, 'a', 'b'})));
     EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({'a', '0', 'b'})));
+    EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({'0', 'b'})));
     EXPECT_TRUE(Check(LenientAcknowledgement, Bytes({1, '1', '2', '3', '4', 0x0D})));
     EXPECT_FALSE(Check(LenientAcknowledgement, Bytes({})));
     EXPECT_FALSE(Check(LenientAcknowledgement, Bytes({'0'})));  // q-2 lies before the read
