@@ -173,6 +173,34 @@ TEST_F(ExchangeTest, UploadWithoutADriverReturnsAtOnce) {
     EXPECT_TRUE(emu->Calls().empty());
 }
 
+TEST_F(ExchangeTest, EachAttemptPurgesWritesAndReads) {
+    Install("silent=1");
+    auto codes = [&] {
+        std::vector<uint32_t> out;
+        for (const DriverCall& c : emu->Calls()) out.push_back(c.code);
+        return out;
+    };
+    ExchangeText("R", Acknowledgement, kSettleMs, nullptr);
+    std::vector<uint32_t> attempt = {RequestPurge, RequestWrite, RequestPendingCount, RequestRead};
+    std::vector<uint32_t> four;
+    for (int i = 0; i < 4; ++i) four.insert(four.end(), attempt.begin(), attempt.end());
+    EXPECT_EQ(codes(), four);
+
+    emu->ClearHistory();
+    ResetOnClose();  // no pending count: a read of eight bytes
+    attempt = {RequestPurge, RequestWrite, RequestRead};
+    four.clear();
+    for (int i = 0; i < 4; ++i) four.insert(four.end(), attempt.begin(), attempt.end());
+    EXPECT_EQ(codes(), four);
+    EXPECT_EQ(emu->CallsOf(RequestWrite)[0].in, (std::vector<uint8_t>{0x01, 'R', 0x0D}));
+    EXPECT_EQ(emu->CallsOf(RequestRead)[0].outSize, 8u);
+}
+
+TEST_F(ExchangeTest, ABodyTooLongForAFrameIsNotSent) {
+    EXPECT_FALSE(ExchangeBody("12345678901234", 14, Acknowledgement, kSettleMs, nullptr));
+    EXPECT_TRUE(emu->Calls().empty());
+}
+
 TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgement) {
     ResetOnClose();
     EXPECT_EQ(emu->WriteCount(), 1);

@@ -11,6 +11,9 @@ TEST(RecordDecoding, HexFieldsSkipNonHexCharacters) {
     EXPECT_EQ(DecodeHexField('G', '5'), 5);
     EXPECT_EQ(DecodeHexField('G', 'G'), 0);
     EXPECT_EQ(DecodeHexField('F', 'f'), 255);
+    EXPECT_EQ(DecodeHexField('9', '9'), 0x99);
+    EXPECT_EQ(DecodeHexField('2', 'g'), 2);
+    EXPECT_EQ(DecodeHexField('z', '5'), 5);
 }
 
 TEST(RecordDecoding, SensitivityDigitZeroToFourOnly) {
@@ -101,6 +104,8 @@ TEST_F(RecordsTest, RightClickTimeBeyondTheFieldIsStoredAsFF) {
     EXPECT_EQ(emu->Record("9A"), "FF00");
     EXPECT_EQ(GetRightClickTime(), 255);
     SetRightClickTime(1275);
+    EXPECT_EQ(emu->Record("9A"), "FF00");
+    SetRightClickTime(1280);  // 256: the first value past the field
     EXPECT_EQ(emu->Record("9A"), "FF00");
     SetRightClickTime(1270);
     EXPECT_EQ(emu->Record("9A"), "FE00");
