@@ -21,11 +21,13 @@ void FinishCalibration(HWND window) {
         // input until the run has finished with it.
         EnableWindow(window, FALSE);
         MessageBoxW(NULL, L"Do calibration fail!", L"Message", MB_OK);
+        // Had the window gone all the same, its closing has ended the run
+        // ("R" included), and what is open now, perhaps a new run, is not
+        // this run's to end.
+        if (window != FullScreenWindow) return;
     }
     CalibrationCommand(0);
-    ResetCalibrationRun();
-    // Whatever happened meanwhile, close only the run's own window, and only once.
-    if (window == FullScreenWindow) CloseFullScreenWindow(window);
+    CloseFullScreenWindow(window);  // which ends the run
 }
 
 }  // namespace

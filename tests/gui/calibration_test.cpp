@@ -345,43 +345,45 @@ TEST_F(CalibrationTest, TheFailureMessageKeepsInputFromTheWindowUntilOk) {
     DestroyWindow(taskbar);
 }
 
-TEST_F(CalibrationTest, AWindowThatWentWhileTheMessageWasUpIsNotClosedAgain) {
+TEST_F(CalibrationTest, ARunWhoseWindowWentWhileTheMessageWasUpLeavesTheNextRunAlone) {
     Install("drop=SP1:5");
     static const RECT bar = {0, 454, 640, 480};
     HWND taskbar = CreateTaskbar(bar);
-    HWND run = NULL, drawing = NULL;
+    HWND run = NULL, next = NULL;
     Script s;
     StartRun(s, IDC_DEVICE_CALIBRATE_9);
     s.Do([&run] { run = FullScreenWindow; });
     for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
     s.WaitFor([] { return FindMessageBox(L"Message") != NULL; })
         .Do([&run] { SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0); })  // it goes, however
-        .Do([&run, &drawing, taskbar] {
+        .Do([&run, &next, taskbar] {
             EXPECT_FALSE(IsWindow(run));
             EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
-            SelectPage(ToolsPage);
-            Click(IDC_TOOLS_DRAW);
-            drawing = FullScreenWindow;
-            ASSERT_TRUE(drawing);
-            SendMessageW(drawing, WM_KEYDOWN, 'G', 0);
+            Click(IDC_DEVICE_CALIBRATE_9);  // a new run while the old one's message waits
+            next = FullScreenWindow;
+            ASSERT_TRUE(next);
+            KillTimer(next, kCalibrationTimerId);
             CloseMessageBox(FindMessageBox(L"Message"));
         })
         .WaitFor([] { return FindMessageBox(L"Message") == NULL; })
         .Pause(100)
-        .Do([&drawing, taskbar] {
-            // The run finished without touching the window opened meanwhile.
-            EXPECT_TRUE(IsWindow(drawing));
-            EXPECT_EQ(FullScreenWindow, drawing);
-            EXPECT_EQ(GridShown, 1);
+        .Do([&next, taskbar] {
+            // The old run finished without touching the new one.
+            EXPECT_TRUE(IsWindow(next));
+            EXPECT_EQ(FullScreenWindow, next);
+            EXPECT_EQ(CalibrationActive, 1);
+            EXPECT_EQ(CaptureState, CaptureWaitingSample);
+            EXPECT_EQ(CalibrationMode, 9);
+            EXPECT_TRUE(Sim()->InCalibrationMode());
             EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
-            SendMessageW(drawing, WM_KEYDOWN, VK_ESCAPE, 0);
+            SendMessageW(next, WM_KEYDOWN, VK_ESCAPE, 0);
             EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
         })
         .CloseSheet();
     s.RunSheet();
     const std::vector<std::string>& frames = emu->Frames();
-    // The run's window, the run's finish, the drawing window.
-    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"R", "R", "R"}));
+    // The old run's window closing, the new run's start, its window closing.
+    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"R", "CR", "R"}));
     DestroyWindow(taskbar);
 }
 

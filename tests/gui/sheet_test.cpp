@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include "link/driver.h"
 #include "pages/pages.h"
 #include "res/resource.h"
+#include "surface/calibration_capture.h"
+#include "surface/fullscreen.h"
 
 using SheetTest = GuiTest;
 
@@ -45,7 +48,44 @@ ScreenPixels Screenshot(HWND window) {
     return shot;
 }
 
+// The program's state as it starts, taken while this binary starts: before
+// any test or fixture has touched it.
+struct StartState {
+    PortHandle driver;
+    uint8_t mode, point;
+    Capture capture;
+    int32_t active, ticks;
+    uintptr_t timer;
+    HWND window, taskbar;
+    RECT savedTaskbar;
+    int32_t penDown, ink, grid;
+    PenPoint lastPen;
+    CalibrationPoint firstPair, lastPair;
+};
+const StartState kAtStart = {DriverHandle,      CalibrationMode,     CurrentPointIndex, CaptureState,
+                             CalibrationActive, TickCount,           CalibrationTimer,  FullScreenWindow,
+                             TaskbarWindow,     SavedTaskbarRect,    PenDown,           InkPresent,
+                             GridShown,         LastPenPoint,        CalibrationTable[0], CalibrationTable[8]};
+
 }  // namespace
+
+TEST(ProgramStart, NoDriverIsOpenAndEveryOtherStateIsZero) {
+    EXPECT_EQ(kAtStart.driver, PORT_INVALID_HANDLE);
+    EXPECT_EQ(kAtStart.mode, 0);
+    EXPECT_EQ(kAtStart.point, 0);
+    EXPECT_EQ(kAtStart.capture, CaptureIdle);
+    EXPECT_EQ(kAtStart.active, 0);
+    EXPECT_EQ(kAtStart.ticks, 0);
+    EXPECT_EQ(kAtStart.timer, 0u);
+    EXPECT_EQ(kAtStart.window, (HWND)NULL);
+    EXPECT_EQ(kAtStart.taskbar, (HWND)NULL);
+    EXPECT_TRUE(SameRect(kAtStart.savedTaskbar, RECT{0, 0, 0, 0}));
+    EXPECT_EQ(kAtStart.penDown, 0);
+    EXPECT_EQ(kAtStart.ink, 0);
+    EXPECT_EQ(kAtStart.grid, 0);
+    EXPECT_EQ(kAtStart.lastPen.x + kAtStart.lastPen.y, 0);
+    EXPECT_EQ(kAtStart.firstPair.x | kAtStart.firstPair.y | kAtStart.lastPair.x | kAtStart.lastPair.y, 0);
+}
 
 TEST_F(SheetTest, OpensTitledOnTheDevicePageWithSixTabsInOrder) {
     Script s;

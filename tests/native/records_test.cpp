@@ -117,12 +117,18 @@ TEST_F(RecordsTest, SensitivityOutsideOneToFourSendsNothing) {
     EXPECT_TRUE(emu->Frames().empty());
     SetSensitivity(1);
     EXPECT_EQ(emu->Record("9C"), "0100");
+    SetSensitivity(4);
+    EXPECT_EQ(emu->Record("9C"), "0400");
 }
 
 TEST_F(RecordsTest, ControllerAnsweringReadsWithAnAcknowledgementFailsThem) {
     Install("ackonly=1");
-    EXPECT_EQ(GetRightClickTime(), 0);
-    EXPECT_EQ(emu->WriteCount(), 4);
+    for (int (*read)() : {GetRightClickTime, GetMeasureTime, GetInFocus, GetMeasureDelay, GetOutFocus}) {
+        emu->ClearHistory();
+        EXPECT_EQ(read(), 0);
+        EXPECT_EQ(emu->WriteCount(), 4);
+    }
+    EXPECT_EQ(GetSensitivity(), 0);
     emu->ClearHistory();
     SetMeasureTime(50);
     EXPECT_EQ(emu->Frames(), std::vector<std::string>(4, "GP99"));
