@@ -241,9 +241,7 @@ TEST_F(CalibrationTest, EscapeWithNothingDrawnAbortsAndALaterDrawWindowHasNoFram
         .Do([] {
             ASSERT_TRUE(FullScreenWindow);
             EXPECT_EQ(CalibrationTimer, 0u);
-            HDC dc = GetDC(FullScreenWindow);
-            EXPECT_EQ(GetPixel(dc, 20, 100), RGB(128, 128, 128));  // no frame line
-            ReleaseDC(FullScreenWindow, dc);
+            EXPECT_EQ(WindowPixel(20, 100), RGB(128, 128, 128));  // no frame line
             SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
         })
         .CloseSheet();
@@ -435,6 +433,58 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
         .CloseSheet();
     s.RunSheet();
     DestroyWindow(taskbar);
+}
+
+TEST_F(CalibrationTest, EachTickDrawsTheBarTheBlinkingTargetAndOnceTouchedItsMarker) {
+    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0), blue = RGB(0, 0, 255), bar = RGB(0xE1, 0, 0),
+                   unlit = RGB(0xC8, 0xD0, 0xC8), yellow = RGB(255, 255, 0), grey = RGB(128, 128, 128);
+    StartCalibration(9);
+    ASSERT_TRUE(FullScreenWindow);
+    KillTimer(FullScreenWindow, kCalibrationTimerId);
+    PumpMessages();
+    const ScreenPoint centre = Target(0), right = Target(1);
+    Tick();  // 1: the bar begins, the target is lit
+    EXPECT_EQ(WindowPixel(2, 475), bar);
+    EXPECT_EQ(WindowPixel(8, 475), grey);
+    EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), red);
+    EXPECT_EQ(WindowPixel(centre.x - 10, centre.y), green);
+    EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), blue);
+    Tick();  // 2: longer, and unlit
+    EXPECT_EQ(WindowPixel(8, 475), bar);
+    EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), unlit);
+    EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), unlit);
+    Sim()->TouchDown(centre.x, centre.y);
+    Tick();  // 3: the sample: yellow over the rings
+    EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), yellow);
+    EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), yellow);
+    Sim()->TouchUp();
+    Tick();  // 4: the point completes: the bar is wiped, the marker stays
+    EXPECT_EQ(WindowPixel(2, 475), grey);
+    EXPECT_EQ(WindowPixel(20, 475), RGB(255, 255, 255));  // the side margin drawn again
+    EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), yellow);
+    Tick();  // 1 of the next target
+    EXPECT_EQ(WindowPixel(right.x - 5, right.y), red);
+    EXPECT_EQ(WindowPixel(2, 475), bar);
+    Tick();  // 2: unlit; 3: lit again
+    EXPECT_EQ(WindowPixel(right.x - 5, right.y), unlit);
+    Tick();
+    EXPECT_EQ(WindowPixel(right.x - 5, right.y), red);
+    SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(CalibrationTest, ARunStartsFromItsOwnValuesWhateverTheStateHolds) {
+    CaptureState = CaptureWaitingComplete;
+    TickCount = 77;
+    CurrentPointIndex = 6;
+    CalibrationMode = 9;
+    StartCalibration(5);
+    ASSERT_TRUE(FullScreenWindow);
+    EXPECT_EQ(CaptureState, CaptureWaitingSample);
+    EXPECT_EQ(TickCount, 0);
+    EXPECT_EQ(CurrentPointIndex, 0);
+    EXPECT_EQ(CalibrationMode, 5);
+    EXPECT_EQ(CalibrationActive, 1);
+    SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
 TEST_F(CalibrationTest, NewRunAfterAnAbortedOneStartsAtPointZero) {

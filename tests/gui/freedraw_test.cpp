@@ -14,13 +14,6 @@ const COLORREF kGrey = RGB(128, 128, 128);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kYellow = RGB(255, 255, 0);
 
-COLORREF Pixel(int x, int y) {
-    HDC dc = GetDC(FullScreenWindow);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(FullScreenWindow, dc);
-    return c;
-}
-
 void Post(UINT message, WPARAM wParam, int x = 0, int y = 0) {
     PostMessageW(FullScreenWindow, message, wParam, MAKELPARAM(x, y));
 }
@@ -54,7 +47,7 @@ TEST_F(FreeDrawTest, WindowIsCaptionlessCoversTheScreenAndIsGrey) {
     EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_CAPTION);
     RECT r = WindowRect(w);
     EXPECT_TRUE(SameRect(r, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
-    EXPECT_EQ(Pixel(100, 100), kGrey);
+    EXPECT_EQ(WindowPixel(100, 100), kGrey);
     EXPECT_EQ(CalibrationTimer, 0u);  // a drawing window runs no timer
 }
 
@@ -66,10 +59,10 @@ TEST_F(FreeDrawTest, StrokesAreConnectedRedLinesWhereTheyWereDrawn) {
     Post(WM_LBUTTONUP, 0, 200, 200);
     Post(WM_MOUSEMOVE, 0, 300, 300);  // pen up: nothing
     PumpMessages();
-    EXPECT_EQ(Pixel(150, 100), kRed);
-    EXPECT_EQ(Pixel(200, 150), kRed);
-    EXPECT_EQ(Pixel(250, 250), kGrey);
-    EXPECT_EQ(Pixel(150, 150), kGrey);
+    EXPECT_EQ(WindowPixel(150, 100), kRed);
+    EXPECT_EQ(WindowPixel(200, 150), kRed);
+    EXPECT_EQ(WindowPixel(250, 250), kGrey);
+    EXPECT_EQ(WindowPixel(150, 150), kGrey);
     EXPECT_EQ(LastPenPoint.x, 200);
     EXPECT_EQ(LastPenPoint.y, 200);
     EXPECT_EQ(InkPresent, 1);
@@ -84,7 +77,7 @@ TEST_F(FreeDrawTest, PressWithShiftOrControlStartsNoStroke) {
         PumpMessages();
         EXPECT_EQ(PenDown, 0);
         EXPECT_EQ(InkPresent, 0);
-        EXPECT_EQ(Pixel(150, 100), kGrey);
+        EXPECT_EQ(WindowPixel(150, 100), kGrey);
     }
 }
 
@@ -94,7 +87,7 @@ TEST_F(FreeDrawTest, TapSetsInkWithoutDrawingSoEscapeClearsFirst) {
     Post(WM_LBUTTONUP, 0, 100, 100);
     PumpMessages();
     EXPECT_EQ(InkPresent, 1);
-    EXPECT_EQ(Pixel(100, 100), kGrey);
+    EXPECT_EQ(WindowPixel(100, 100), kGrey);
     Key(VK_ESCAPE);
     PumpMessages();
     EXPECT_TRUE(IsWindow(w));
@@ -110,10 +103,10 @@ TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
     PumpMessages();
     EXPECT_EQ(GridShown, 1);
     EXPECT_EQ(InkPresent, 0);
-    EXPECT_EQ(Pixel(170, 60), kWhite);
-    EXPECT_EQ(Pixel(164, 60), kYellow);
-    EXPECT_EQ(Pixel(176, 60), kYellow);
-    EXPECT_EQ(Pixel(100, 60), kGrey);
+    EXPECT_EQ(WindowPixel(170, 60), kWhite);
+    EXPECT_EQ(WindowPixel(164, 60), kYellow);
+    EXPECT_EQ(WindowPixel(176, 60), kYellow);
+    EXPECT_EQ(WindowPixel(100, 60), kGrey);
     Key(VK_ESCAPE);  // nothing drawn: closes at once, grid and all
     PumpMessages();
     EXPECT_FALSE(IsWindow(w));
@@ -127,12 +120,12 @@ TEST_F(FreeDrawTest, EscapeWipesTheInkPutsTheGridBackThenCloses) {
     Post(WM_MOUSEMOVE, MK_LBUTTON, 250, 100);
     Post(WM_LBUTTONUP, 0, 250, 100);
     PumpMessages();
-    ASSERT_EQ(Pixel(130, 100), kRed);
+    ASSERT_EQ(WindowPixel(130, 100), kRed);
     Key(VK_ESCAPE);
     PumpMessages();
     EXPECT_TRUE(IsWindow(w));
-    EXPECT_EQ(Pixel(130, 100), kGrey);
-    EXPECT_EQ(Pixel(170, 100), kWhite);  // the grid is back, over the wiped stroke
+    EXPECT_EQ(WindowPixel(130, 100), kGrey);
+    EXPECT_EQ(WindowPixel(170, 100), kWhite);  // the grid is back, over the wiped stroke
     EXPECT_TRUE(emu->Frames().empty());
     Key(VK_ESCAPE);
     PumpMessages();
@@ -193,7 +186,7 @@ TEST_F(FreeDrawTest, AStrokeEndsWithItsWindow) {
     EXPECT_EQ(PenDown, 0);
     Post(WM_MOUSEMOVE, 0, 300, 300);  // moving with no button held draws nothing
     PumpMessages();
-    EXPECT_EQ(Pixel(200, 200), kGrey);
+    EXPECT_EQ(WindowPixel(200, 200), kGrey);
 }
 
 TEST_F(FreeDrawTest, AFaultInsideWmCreateFailsTheOpenAndLeavesNothingBehind) {

@@ -286,6 +286,13 @@ void ExpectNoPollAfterTheUpload(const Emulator& emulator) {
     }
 }
 
+COLORREF WindowPixel(int x, int y) {
+    HDC dc = GetDC(FullScreenWindow);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(FullScreenWindow, dc);
+    return c;
+}
+
 void SendCalibrationTick() {
     if (IsWindow(FullScreenWindow)) SendMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0);
 }

@@ -80,6 +80,8 @@ bool SameRect(const RECT& a, const RECT& b);
 struct ScreenPoint;
 ScreenPoint TargetOnScreen(int position);
 void SendCalibrationTick();
+// A pixel of the full-screen window, as it stands.
+COLORREF WindowPixel(int x, int y);
 
 // Nothing polls the driver for a sample or a completed point (requests 18
 // and 20) once the calibration upload has begun.
