@@ -16,7 +16,7 @@ public:
     static LinkedGuard* Innermost() { return innermost_; }
     // Undoes every guard opened inside `mark` (innermost first) and forgets them.
     static void UndoGuardsInside(LinkedGuard* mark) {
-        while (innermost_ && innermost_ != mark) {
+        while (innermost_ != mark) {  // the mark is one of the chain's, or its end
             LinkedGuard* g = innermost_;
             innermost_ = g->outer_;
             g->undo_(g);

@@ -12,11 +12,11 @@ const int kTargetSquareHalfSizes[3] = {5, 10, 15};
 
 int ScreenFraction(int extent, int fraction) { return (int)(((int64_t)extent * fraction) >> 12); }
 
-int TargetPixel(int position, int width, int height, ScreenPoint* pixel) {
-    if (position < 0 || position >= kTargetCount) return 0;
+bool TargetPixel(int position, int width, int height, ScreenPoint* pixel) {
+    if (position < 0 || position >= kTargetCount) return false;
     pixel->x = ScreenFraction(width, TargetPositions[position].x);
     pixel->y = ScreenFraction(height, TargetPositions[position].y);
-    return 1;
+    return true;
 }
 
 namespace {
@@ -57,7 +57,7 @@ void ToleranceLines(int w, int h, int tolerance, ScreenLine lines[20]) {
         bool vertical;
         int at;
     };
-    const Band bands[10] = {
+    const Band bands[] = {
         {true, w >> 1},
         {false, h >> 1},
         {false, ScreenFraction(h, kNearMargin)},
@@ -69,13 +69,11 @@ void ToleranceLines(int w, int h, int tolerance, ScreenLine lines[20]) {
         {true, ScreenFraction(w, kNearGrid)},
         {true, ScreenFraction(w, kFarGrid)},
     };
-    for (int i = 0; i < 10; ++i) {
-        const Band& b = bands[i];
+    ScreenLine* line = lines;
+    for (const Band& b : bands) {
         int d = b.vertical ? dx : dy;
-        for (int side = 0; side < 2; ++side) {
-            int at = side == 0 ? b.at - d : b.at + d;
-            lines[2 * i + side] = b.vertical ? Vertical(at, 0, h) : Horizontal(at, 0, w);
-        }
+        const int sides[2] = {b.at - d, b.at + d};
+        for (int at : sides) *line++ = b.vertical ? Vertical(at, 0, h) : Horizontal(at, 0, w);
     }
 }
 

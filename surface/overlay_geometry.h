@@ -30,8 +30,8 @@ extern const ScreenPoint TargetPositions[kTargetCount];
 // (extent * fraction) >> 12, the floor of the exact value.
 int ScreenFraction(int extent, int fraction);
 
-// Pixel of a target; 0 (and nothing written) for a position outside 0..8.
-int TargetPixel(int position, int width, int height, ScreenPoint* pixel);
+// Pixel of a target; false (and nothing written) for a position outside 0..8.
+bool TargetPixel(int position, int width, int height, ScreenPoint* pixel);
 
 void CalibrationFrameLines(int width, int height, ScreenLine lines[6]);
 void GridLines(int width, int height, ScreenLine lines[10]);

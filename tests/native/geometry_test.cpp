@@ -43,6 +43,15 @@ TEST(OverlayGeometry, GridAndToleranceBandAt640x480) {
     }
 }
 
+TEST(OverlayGeometry, ToleranceIsThousandthsOfEachExtent) {
+    ScreenLine t[20];
+    ToleranceLines(800, 600, 10, t);  // 8 and 6 pixels
+    EXPECT_TRUE(Same(t[0], 392, 0, 392, 600));
+    EXPECT_TRUE(Same(t[1], 408, 0, 408, 600));
+    EXPECT_TRUE(Same(t[2], 0, 294, 800, 294));
+    EXPECT_TRUE(Same(t[3], 0, 306, 800, 306));
+}
+
 TEST(OverlayGeometry, ToleranceBelowOnePixelFallsOnTheGridLine) {
     ScreenLine t[20];
     ToleranceLines(90, 60, 10, t);  // 90 * 10 < 1000
