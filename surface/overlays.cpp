@@ -12,11 +12,13 @@ const COLORREF kBackgroundGrey = 0x808080;
 const COLORREF kUnlitGrey = 0xC8D0C8;
 const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
 
-void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine* lines, int count) {
+// Every line of the array, with one pen.
+template <size_t N>
+void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine (&lines)[N]) {
     ScopedPen pen(dc, width, colour);
-    for (int i = 0; i < count; ++i) {
-        MoveToEx(dc, lines[i].from.x, lines[i].from.y, NULL);
-        LineTo(dc, lines[i].to.x, lines[i].to.y);
+    for (const ScreenLine& line : lines) {
+        MoveToEx(dc, line.from.x, line.from.y, NULL);
+        LineTo(dc, line.to.x, line.to.y);
     }
 }
 
@@ -24,9 +26,9 @@ void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
     ScopedPen pen(dc, 2, colour);
     ScreenPoint corners[5];
     SquareOutline(centre, r, corners);
-    POINT points[5];
-    for (int i = 0; i < 5; ++i) points[i] = POINT{corners[i].x, corners[i].y};
-    Polyline(dc, points, 5);
+    POINT points[sizeof corners / sizeof corners[0]];
+    for (size_t i = 0; i < sizeof corners / sizeof corners[0]; ++i) points[i] = POINT{corners[i].x, corners[i].y};
+    Polyline(dc, points, sizeof points / sizeof points[0]);
 }
 
 // The three nested squares of a target; colours[i] for half-size 5, 10, 15.
@@ -43,28 +45,28 @@ ScreenSize CurrentScreenSize() { return ScreenSize{GetSystemMetrics(SM_CXSCREEN)
 void DrawCalibrationFrame(HDC dc, ScreenSize screen) {
     ScreenLine lines[6];
     CalibrationFrameLines(screen.width, screen.height, lines);
-    DrawLines(dc, 2, kWhite, lines, 6);
+    DrawLines(dc, 2, kWhite, lines);
 }
 
 void DrawLinearityGrid(HDC dc, int tolerance, ScreenSize screen) {
     ScreenLine grid[10], band[20];
     GridLines(screen.width, screen.height, grid);
-    DrawLines(dc, 1, kWhite, grid, 10);
+    DrawLines(dc, 1, kWhite, grid);
     ToleranceLines(screen.width, screen.height, tolerance, band);
-    DrawLines(dc, 1, kYellow, band, 20);
+    DrawLines(dc, 1, kYellow, band);
 }
 
 void DrawProgressBar(HDC dc, int ticks, ScreenSize screen) {
-    ScreenLine bar = ProgressBarLine(screen.width, screen.height, ticks);
-    DrawLines(dc, kProgressBarWidth, kBarRed, &bar, 1);
+    const ScreenLine bar[1] = {ProgressBarLine(screen.width, screen.height, ticks)};
+    DrawLines(dc, kProgressBarWidth, kBarRed, bar);
 }
 
 void ClearProgressBar(HDC dc, ScreenSize screen) {
-    ScreenLine eraser = ProgressEraserLine(screen.width, screen.height);
-    DrawLines(dc, kProgressBarWidth, kBackgroundGrey, &eraser, 1);
+    const ScreenLine eraser[1] = {ProgressEraserLine(screen.width, screen.height)};
+    DrawLines(dc, kProgressBarWidth, kBackgroundGrey, eraser);
     ScreenLine margins[2];
     SideMarginLines(screen.width, screen.height, margins);
-    DrawLines(dc, 2, kWhite, margins, 2);
+    DrawLines(dc, 2, kWhite, margins);
 }
 
 void DrawTargetRings(HDC dc, int position, int lit, ScreenSize screen) {

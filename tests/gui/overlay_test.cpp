@@ -144,6 +144,7 @@ TEST(Overlays, LinearityGridWhiteThenYellowBand) {
                                             Horizontal(352, 640)};
     EXPECT_EQ(pens[0].strokes, white);
     EXPECT_EQ(pens[1].colour, 0x00FFFFu);
+    EXPECT_EQ(pens[1].width, 1);
     std::vector<std::vector<LONG>> yellow = {
         Vertical(314, 480),   Vertical(326, 480),   Horizontal(236, 640), Horizontal(244, 640),
         Horizontal(11, 640),  Horizontal(19, 640),  Horizontal(461, 640), Horizontal(469, 640),
@@ -166,13 +167,13 @@ TEST(Overlays, ProgressBarAndItsEraser) {
     ASSERT_EQ(bar.size(), 1u);
     EXPECT_EQ(bar[0].width, 5);
     EXPECT_EQ(bar[0].colour, 0x0000E1u);
-    EXPECT_EQ(bar[0].strokes[0], Line(0, 475, 317, 475));
+    EXPECT_EQ(bar[0].strokes, (std::vector<std::vector<LONG>>{Line(0, 475, 317, 475)}));
 
     std::vector<Pen> clear = Pens(Recorded([](HDC dc) { ClearProgressBar(dc); }));
     ASSERT_EQ(clear.size(), 2u);
     EXPECT_EQ(clear[0].width, 5);
     EXPECT_EQ(clear[0].colour, 0x808080u);
-    EXPECT_EQ(clear[0].strokes[0], Line(0, 475, 640, 475));
+    EXPECT_EQ(clear[0].strokes, (std::vector<std::vector<LONG>>{Line(0, 475, 640, 475)}));
     EXPECT_EQ(clear[1].width, 2);
     EXPECT_EQ(clear[1].strokes, (std::vector<std::vector<LONG>>{Vertical(20, 480), Vertical(620, 480)}));
 }
