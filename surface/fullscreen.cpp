@@ -71,13 +71,13 @@ void OnEscape(HWND window) {
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            // A stroke never carries over from an earlier window.
-            PenDown = 0;
             WindowCalibration.windowCreated(window);
             return 0;
         case WM_DESTROY:
+            // A stroke ends with its window (the button may come up elsewhere),
+            // and the window is no longer the open one: one exists at a time.
             PenDown = 0;
-            if (window == FullScreenWindow) FullScreenWindow = NULL;
+            FullScreenWindow = NULL;
             ResetOnClose();
             return 0;
         case WM_PAINT: {

@@ -442,6 +442,7 @@ TEST_F(CalibrationTest, EachTickDrawsTheBarTheBlinkingTargetAndOnceTouchedItsMar
     ASSERT_TRUE(FullScreenWindow);
     KillTimer(FullScreenWindow, kCalibrationTimerId);
     PumpMessages();
+    EXPECT_EQ(WindowPixel(20, 100), RGB(255, 255, 255));  // the frame, painted first
     const ScreenPoint centre = Target(0), right = Target(1);
     Tick();  // 1: the bar begins, the target is lit
     EXPECT_EQ(WindowPixel(2, 475), bar);

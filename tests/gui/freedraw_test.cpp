@@ -60,6 +60,8 @@ TEST_F(FreeDrawTest, StrokesAreConnectedRedLinesWhereTheyWereDrawn) {
     Post(WM_MOUSEMOVE, 0, 300, 300);  // pen up: nothing
     PumpMessages();
     EXPECT_EQ(WindowPixel(150, 100), kRed);
+    EXPECT_EQ(WindowPixel(150, 99), kGrey);  // one pixel wide
+    EXPECT_EQ(WindowPixel(150, 101), kGrey);
     EXPECT_EQ(WindowPixel(200, 150), kRed);
     EXPECT_EQ(WindowPixel(250, 250), kGrey);
     EXPECT_EQ(WindowPixel(150, 150), kGrey);
@@ -95,6 +97,17 @@ TEST_F(FreeDrawTest, TapSetsInkWithoutDrawingSoEscapeClearsFirst) {
     Key(VK_ESCAPE);
     PumpMessages();
     EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(FreeDrawTest, AStrokeGoingOnAfterAClearIsInkAgain) {
+    HWND w = Open();
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+    Key(VK_ESCAPE);  // wipes the tap, the button still held
+    Post(WM_MOUSEMOVE, MK_LBUTTON, 200, 100);
+    Key(VK_ESCAPE);  // wipes the segment
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(w));
+    EXPECT_EQ(WindowPixel(150, 100), kGrey);
 }
 
 TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
@@ -171,6 +184,7 @@ TEST_F(FreeDrawTest, OpeningTwiceWorksAndEveryCloseSendsR) {
         Key(VK_ESCAPE);
         PumpMessages();
         EXPECT_FALSE(IsWindow(w));
+        EXPECT_EQ(FullScreenWindow, (HWND)NULL);  // none is open
         EXPECT_EQ(emu->FramesStartingWith("R"), round);
     }
 }
