@@ -45,8 +45,11 @@ TEST_F(FreeDrawTest, WindowIsCaptionlessCoversTheScreenAndIsGrey) {
     ASSERT_TRUE(w);
     EXPECT_TRUE(IsWindowVisible(w));
     EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_CAPTION);
-    RECT r = WindowRect(w);
-    EXPECT_TRUE(SameRect(r, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    EXPECT_TRUE(SameRect(WindowRect(w), screen));
+    RECT client;
+    GetClientRect(w, &client);
+    EXPECT_TRUE(SameRect(client, screen));  // no frame of any kind
     EXPECT_EQ(WindowPixel(100, 100), kGrey);
     EXPECT_EQ(CalibrationTimer, 0u);  // a drawing window runs no timer
 }
