@@ -7,7 +7,7 @@
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
 
-CalibrationHooks WindowCalibration = {StartCalibrationTimer, CalibrationTick};
+CalibrationHooks WindowCalibration = {StartCalibrationTimer, CalibrationTick, PaintCalibrationFrame};
 
 namespace {
 
@@ -52,6 +52,10 @@ void StartCalibrationTimer(HWND window) {
     if (CalibrationActive != 1) return;
     CalibrationTimer = SetTimer(window, kCalibrationTimerId, kCalibrationTimerMs, NULL);
     TickCount = 0;
+}
+
+void PaintCalibrationFrame(HDC dc) {
+    if (CalibrationActive == 1) DrawCalibrationFrame(dc);
 }
 
 void CalibrationTick(HWND window) {

@@ -12,3 +12,4 @@ const UINT kCalibrationTimerMs = 500;
 void StartCalibration(int mode);
 void StartCalibrationTimer(HWND window);
 void CalibrationTick(HWND window);
+void PaintCalibrationFrame(HDC dc);  // a drawing window paints nothing of its own

@@ -82,7 +82,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PAINT: {
             PaintDC dc(window);
-            if (CalibrationActive == 1) DrawCalibrationFrame(dc);
+            WindowCalibration.windowPainted(dc);
             return 0;
         }
         case WM_KEYDOWN:

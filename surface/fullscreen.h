@@ -20,10 +20,11 @@ extern PenPoint LastPenPoint;
 const int kGridTolerance = 10;  // thousandths of the screen extent
 
 // The calibration run's part in the window (calibration_run.cpp fills it in):
-// the window hands it its creation and every timer tick.
+// the window hands it its creation, every timer tick and every paint.
 struct CalibrationHooks {
     void (*windowCreated)(HWND window);  // WM_CREATE
     void (*timerTick)(HWND window);      // WM_TIMER
+    void (*windowPainted)(HDC dc);       // WM_PAINT
 };
 extern CalibrationHooks WindowCalibration;
 
