@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "platform/fault_guard.h"
 #include "platform/module.h"
+#include "sim/unique.h"
 #include "surface/calibration_run.h"
 #include "surface/gdi_guards.h"
 
@@ -53,6 +54,19 @@ struct HooksRestored {
     ~HooksRestored() { WindowCalibration = kept; }
     const CalibrationHooks kept = WindowCalibration;
 };
+
+// Whether a FreeDraw window was shown while the hook below watched.
+bool g_freeDrawShown = false;
+
+LRESULT CALLBACK WatchShowing(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam) {
+        wchar_t name[16] = {};
+        GetClassNameW(m->hwnd, name, 16);
+        if (wcscmp(name, L"FreeDraw") == 0) g_freeDrawShown = true;
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
 
 struct PaintCall {
     LinkedGuard* guards;
@@ -250,7 +264,16 @@ TEST_F(FreeDrawTest, AFaultWhileOpeningFailsTheOpenAndLeavesNothingBehind) {
             } else {
                 WindowCalibration.windowCreated = FaultHoldingADcAndAPen;
             }
-            EXPECT_EQ(OpenFullScreenWindow(InstanceHandle), 0);
+            g_freeDrawShown = false;
+            {
+                Unique<HHOOK, UnhookWindowsHookEx> watch(
+                    SetWindowsHookExW(WH_CALLWNDPROC, WatchShowing, NULL, GetCurrentThreadId()));
+                EXPECT_EQ(OpenFullScreenWindow(InstanceHandle), 0);
+            }
+            // A creation that faulted is refused outright: the window never shows.
+            if (!inPaint) {
+                EXPECT_FALSE(g_freeDrawShown) << "the half-made window was shown";
+            }
             EXPECT_EQ(FullScreenWindow, (HWND)NULL);
             OpenFreeDrawing();
         }
