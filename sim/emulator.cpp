@@ -241,7 +241,8 @@ int Emulator::IoControl(bool ownHandle, uint32_t code, const void* in, uint32_t 
         for (const CountOverride& c : config_.countOverrides)
             if (c.code == code) call.count = c.count;
     }
-    if (returned) *returned = call.count;
+    // A driver need not report a count at all: the caller's stays as it was.
+    if (returned && !Contains(config_.noCountRequests, code)) *returned = call.count;
     Record(call);
     return call.result;
 }

@@ -25,6 +25,7 @@ struct SimConfig {
     std::vector<uint32_t> failRequests;       // the request fails and writes nothing
     std::vector<uint32_t> noByteRequests;     // the request succeeds but writes no byte
     std::vector<CountOverride> countOverrides;  // the request reports this byte count
+    std::vector<uint32_t> noCountRequests;      // the request leaves the caller's count as it was
     bool reportPending = false;               // request 15 reports `pending` instead of what is waiting
     uint32_t pending = 0;
     bool noSample = false;                    // touches never yield a sample

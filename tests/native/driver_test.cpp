@@ -77,6 +77,13 @@ TEST_F(DriverTest, SettingWritesAndTheirCountRules) {
     EXPECT_FALSE(DrvSetTouchDisabled(1));
     EXPECT_FALSE(DrvSetTouchMode(3));
     EXPECT_FALSE(DrvIsPointComplete());
+
+    // A driver that answers without reporting a count has answered nothing.
+    Install("disabled=1,nocount=4;10;17;20");
+    EXPECT_FALSE(DrvSetTouchDisabled(1));
+    EXPECT_FALSE(DrvSetTouchMode(3));
+    EXPECT_FALSE(DrvIsPointComplete());
+    EXPECT_EQ(DrvGetTouchDisabled(), 0);
 }
 
 TEST_F(DriverTest, ReadsReportTheDriversSettings) {
