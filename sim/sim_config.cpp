@@ -100,7 +100,10 @@ bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
     if (key == "nobyte") return ParseCodes(value, &c->noByteRequests);
     if (key == "count") return ParseCounts(value, &c->countOverrides);
     if (key == "nocount") return ParseCodes(value, &c->noCountRequests);
-    if (key == "pending") return c->reportPending = ParseNumber(value, &c->pending);
+    if (key == "pending") {
+        c->reportPending = true;
+        return ParseNumber(value, &c->pending);
+    }
     if (key == "nosample") return ParseFlag(value, &c->noSample);
     if (key == "nocomplete") return ParseFlag(value, &c->noComplete);
     if (key == "records") return ParseRecords(value, &c->records);

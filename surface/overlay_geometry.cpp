@@ -88,7 +88,7 @@ void SideMarginLines(int w, int h, ScreenLine lines[2]) {
     lines[1] = Vertical(ScreenFraction(w, kFarMargin), 0, h);
 }
 
-void SquareOutline(ScreenPoint c, int r, ScreenPoint p[5]) {
+void SquareOutline(ScreenPoint c, int r, ScreenPoint p[kSquareOutlinePoints]) {
     p[0] = {c.x - r, c.y - r};
     p[1] = {c.x - r, c.y + r};
     p[2] = {c.x + r, c.y + r};

@@ -43,7 +43,8 @@ void SideMarginLines(int width, int height, ScreenLine lines[2]);
 
 // Closed outline of a square of half-size r: down the left, along the bottom,
 // up the right, back along the top.
-void SquareOutline(ScreenPoint centre, int r, ScreenPoint points[5]);
+const int kSquareOutlinePoints = 5;  // the first corner again closes it
+void SquareOutline(ScreenPoint centre, int r, ScreenPoint points[kSquareOutlinePoints]);
 
 // Half-sizes of the three nested target squares, inner first.
 extern const int kTargetSquareHalfSizes[3];

@@ -24,11 +24,11 @@ void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine (&lines)[N])
 
 void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
     ScopedPen pen(dc, 2, colour);
-    ScreenPoint corners[5];
+    ScreenPoint corners[kSquareOutlinePoints];
     SquareOutline(centre, r, corners);
-    POINT points[sizeof corners / sizeof corners[0]];
-    for (size_t i = 0; i < sizeof corners / sizeof corners[0]; ++i) points[i] = POINT{corners[i].x, corners[i].y};
-    Polyline(dc, points, sizeof points / sizeof points[0]);
+    POINT points[kSquareOutlinePoints];
+    for (int i = 0; i < kSquareOutlinePoints; ++i) points[i] = POINT{corners[i].x, corners[i].y};
+    Polyline(dc, points, kSquareOutlinePoints);
 }
 
 // The three nested squares of a target; colours[i] for half-size 5, 10, 15.

@@ -180,18 +180,17 @@ TEST_F(ExchangeTest, EachAttemptPurgesWritesAndReads) {
         for (const DriverCall& c : emu->Calls()) out.push_back(c.code);
         return out;
     };
+    auto fourTimes = [](const std::vector<uint32_t>& attempt) {
+        std::vector<uint32_t> out;
+        for (int i = 0; i < 4; ++i) out.insert(out.end(), attempt.begin(), attempt.end());
+        return out;
+    };
     ExchangeText("R", Acknowledgement, kSettleMs, nullptr);
-    std::vector<uint32_t> attempt = {RequestPurge, RequestWrite, RequestPendingCount, RequestRead};
-    std::vector<uint32_t> four;
-    for (int i = 0; i < 4; ++i) four.insert(four.end(), attempt.begin(), attempt.end());
-    EXPECT_EQ(codes(), four);
+    EXPECT_EQ(codes(), fourTimes({RequestPurge, RequestWrite, RequestPendingCount, RequestRead}));
 
     emu->ClearHistory();
     ResetOnClose();  // no pending count: a read of eight bytes
-    attempt = {RequestPurge, RequestWrite, RequestRead};
-    four.clear();
-    for (int i = 0; i < 4; ++i) four.insert(four.end(), attempt.begin(), attempt.end());
-    EXPECT_EQ(codes(), four);
+    EXPECT_EQ(codes(), fourTimes({RequestPurge, RequestWrite, RequestRead}));
     EXPECT_EQ(emu->CallsOf(RequestWrite)[0].in, (std::vector<uint8_t>{0x01, 'R', 0x0D}));
     EXPECT_EQ(emu->CallsOf(RequestRead)[0].outSize, 8u);
 }
