@@ -25,6 +25,7 @@ target_link_libraries(touchpanel-sim PRIVATE tp_windows tp_sim)
 
 if(TOUCHPANEL_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   include(cmake/wine-tests.cmake)
+  add_shared_wine_fixture()
   include(cmake/googletest.cmake)
   include(GoogleTest)
 
@@ -42,8 +43,14 @@ if(TOUCHPANEL_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   add_wine_test(acceptance 300 ${CMAKE_SOURCE_DIR}/tests/acceptance/acceptance.sh
                 $<TARGET_FILE:touchpanel-sim> $<TARGET_FILE:touchpanel-probe> ${CMAKE_BINARY_DIR})
 
+  # Each test is a CTest entry of its own, but each suite runs in one Wine
+  # process (tests/gui/suite_runner.sh); a CTest run starts from no results.
+  set_property(TARGET touchpanel_gui_tests PROPERTY CROSSCOMPILING_EMULATOR
+               ${CMAKE_SOURCE_DIR}/tests/gui/suite_runner.sh)
+  add_test(NAME gui_results_reset COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/gui-results)
+  set_tests_properties(gui_results_reset PROPERTIES FIXTURES_SETUP wine)
   gtest_discover_tests(touchpanel_gui_tests
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 60)
+      PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 150)
 endif()

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include "app/app.h"
@@ -310,6 +311,8 @@ void PumpMessages() {
 }
 
 int main(int argc, char** argv) {
+    // Whatever ends the process, what it printed so far is in the log.
+    setvbuf(stdout, nullptr, _IONBF, 0);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
