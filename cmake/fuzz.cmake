@@ -1,7 +1,7 @@
 # libFuzzer targets (clang): reply checks, record decoders and write frames,
 # and the exchange against a driver that answers arbitrary counts and bytes.
 set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g -Wall -Wextra -Werror)
-set(FUZZ_SECONDS 20 CACHE STRING "How long the test command runs each fuzz target")
+set(FUZZ_SECONDS 10 CACHE STRING "How long the test command runs each fuzz target (side by side)")
 
 target_compile_options(tp_neutral PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
                                           -Wall -Wextra -Werror)
