@@ -41,13 +41,13 @@ if [ ! -f "$code" ] || [ "$exe" -nt "$code" ]; then
   # Tests of the suite disabled in the source stay disabled here too.
   # A suite that hangs is ended well before CTest's own limit, so that its
   # tests still report where it stopped.
-  WINEDEBUG=-all,err+all timeout -k 5 120 "$wenv" run "$exe" "--gtest_filter=$suite.*" >"$log" 2>&1
+  WINEDEBUG=-all,err+all timeout -k 5 300 "$wenv" run "$exe" "--gtest_filter=$suite.*" >"$log" 2>&1
   echo $? >"$code"
 fi
 flock -u 8
 
 status=$(cat "$code")
-[ "$status" = 124 ] && status="124 (stopped after 120 s)"
+[ "$status" = 124 ] && status="124 (stopped after 300 s)"
 tr -d '\r' <"$log" | awk -v test="$suite.$name" -v status="$status" '
   function names(l) { return index(l, "] " test " (") || index(l, "] " test ", where") }
   { line[NR] = $0 }
