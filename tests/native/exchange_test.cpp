@@ -80,7 +80,7 @@ TEST_F(ExchangeTest, SilentControllerGetsExactlyFourWritesAndFourSettleDelays) {
     EXPECT_EQ(emu->Clock().Now() - start, 4u * kSettleMs);
 }
 
-TEST_F(ExchangeTest, RepliesAfterNoiseEchoOrLatePassWhereThePartSays) {
+TEST_F(ExchangeTest, EchoedAndLateRepliesPassAndGarbageFailsEvenTheLenientCheck) {
     Install("echo=1");
     EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
     EXPECT_EQ(emu->WriteCount(), 1);
