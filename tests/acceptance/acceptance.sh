@@ -96,18 +96,20 @@ wait_count "TX R$" $((resets + 1))
 # The last upload in the trace as "address value" lines, and the raw touches.
 last_upload() { grep -E " TX SP(1[0-9A-F]|2[01])" "$trace" | tail -18 | awk '{print substr($3,3,2), substr($3,5,4)}'; }
 touches() { grep " TOUCH " "$trace" | tail -"$1" | awk '{print $5, $6}'; }
-hex4() { printf '%04X' "$1"; }
+# The upload that the points x[0..8], y[0..8] make, as last_upload prints it.
+expected_upload() {
+  for k in 0 1 2 3 4 5 6 7 8; do
+    printf '%02X %04X\n%02X %04X\n' $((0x10 + 2 * k)) "${x[$k]}" $((0x11 + 2 * k)) "${y[$k]}"
+  done
+}
+declare -A x y
 
 step "Calibration9 with mouse presses at the targets"
 calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
 wait_count " CAL " 1
 mapfile -t raw < <(touches 9)
-expected=""
-for k in 0 1 2 3 4 5 6 7 8; do
-  set -- ${raw[$k]}
-  expected+="$(printf '%02X' $((0x10 + 2 * k))) $(hex4 "$1")"$'\n'"$(printf '%02X' $((0x11 + 2 * k))) $(hex4 "$2")"$'\n'
-done
-[ "$(last_upload)" = "$(printf '%s' "$expected")" ] || fail "the 9-point upload does not match the touches"
+for k in 0 1 2 3 4 5 6 7 8; do set -- ${raw[$k]}; x[$k]=$1; y[$k]=$2; done
+[ "$(last_upload)" = "$(expected_upload)" ] || fail "the 9-point upload does not match the touches"
 grep -q " TX PL$" "$trace" || fail "no PL"
 cal=$(grep " CAL " "$trace" | tail -1)
 echo "   $cal"
@@ -118,18 +120,13 @@ step "Calibration 5 with mouse presses at the targets"
 calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
 wait_count " CAL " 2
 mapfile -t raw < <(touches 5)
-declare -A x y
 i=0
 for p in 0 2 4 6 8; do set -- ${raw[$i]}; x[$p]=$1; y[$p]=$2; i=$((i + 1)); done
 for pair in "3 2 4" "5 4 6" "7 6 8" "1 8 2"; do
   set -- $pair
   x[$1]=$(( (x[$2] + x[$3]) / 2 )); y[$1]=$(( (y[$2] + y[$3]) / 2 ))
 done
-expected=""
-for k in 0 1 2 3 4 5 6 7 8; do
-  expected+="$(printf '%02X' $((0x10 + 2 * k))) $(hex4 "${x[$k]}")"$'\n'"$(printf '%02X' $((0x11 + 2 * k))) $(hex4 "${y[$k]}")"$'\n'
-done
-[ "$(last_upload)" = "$(printf '%s' "$expected")" ] || fail "the 5-point upload does not match the touches and their midpoints"
+[ "$(last_upload)" = "$(expected_upload)" ] || fail "the 5-point upload does not match the touches and their midpoints"
 echo "   $(grep " CAL " "$trace" | tail -1)"
 
 step "Exit"

@@ -9,7 +9,7 @@
 //   probe tabcentre N                 screen centre of the sheet's N-th tab
 //   probe tabs                        the sheet's tab titles, left to right, one a line
 //   probe centre PAGE ID              screen centre of control ID on page PAGE (-1: the sheet)
-//   probe text|checked|pos|cursel PAGE ID
+//   probe text|checked|pos PAGE ID
 //   probe msgbox CAPTION              text of that message box, then its OK button's centre
 #include <windows.h>
 #include <commctrl.h>
@@ -182,8 +182,6 @@ int wmain(int argc, wchar_t** argv) {
         wprintf(L"%d\n", (int)SendMessageW(control, BM_GETCHECK, 0, 0));
     } else if (!wcscmp(verb, L"pos")) {
         wprintf(L"%d\n", (int)SendMessageW(control, TBM_GETPOS, 0, 0));
-    } else if (!wcscmp(verb, L"cursel")) {
-        wprintf(L"%d\n", (int)SendMessageW(control, LB_GETCURSEL, 0, 0));
     } else {
         return 2;
     }

@@ -27,10 +27,6 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-struct Field {
-    const char* address;
-};
-
 // The value's two hex digits as the record stores them: upper case, leading zero.
 void HexDigits(uint32_t value, uint8_t out[2]) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -94,54 +90,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t value;
     memcpy(&value, data + 5, 4);
 
-    static const Field kFields[6] = {{"9A"}, {"99"}, {"99"}, {"9D"}, {"9B"}, {"9C"}};
+    // The five numeric fields: record, write, where the two digits sit, and the
+    // unit of the stored value (a time is stored in fifths); the sixth is the
+    // sensitivity digit.
+    static const struct {
+        const char* address;
+        void (*write)(uint32_t);
+        int offset;
+        uint32_t unit;
+    } kFields[5] = {{"9A", SetRightClickTime, 0, 5},
+                    {"99", SetMeasureTime, 0, 1},
+                    {"99", SetInFocus, 2, 1},
+                    {"9D", SetMeasureDelay, 2, 1},
+                    {"9B", SetOutFocus, 2, 1}};
     int which = data[0] % 6;
-    const Field& f = kFields[which];
+    const char* address = which < 5 ? kFields[which].address : "9C";
     uint8_t expected[4];
     memcpy(expected, g_record, 4);
-    switch (which) {
-        case 0: {
-            uint32_t q = value / 5;
-            HexDigits(q > 255 ? 255 : q, expected);
-            SetRightClickTime(value);
-            break;
+    if (which < 5) {
+        uint32_t stored = value / kFields[which].unit;
+        HexDigits(stored > 255 ? 255 : stored, expected + kFields[which].offset);
+        kFields[which].write(value);
+    } else {
+        uint8_t level = (uint8_t)value;
+        SetSensitivity(level);
+        if (level == 0 || level > 4) {
+            Check(g_writes == 0);  // refused before anything is sent
+            return 0;
         }
-        case 1:
-            HexDigits(value > 255 ? 255 : value, expected);
-            SetMeasureTime(value);
-            break;
-        case 2:
-            HexDigits(value > 255 ? 255 : value, expected + 2);
-            SetInFocus(value);
-            break;
-        case 3:
-            HexDigits(value > 255 ? 255 : value, expected + 2);
-            SetMeasureDelay(value);
-            break;
-        case 4:
-            HexDigits(value > 255 ? 255 : value, expected + 2);
-            SetOutFocus(value);
-            break;
-        case 5: {
-            uint8_t level = (uint8_t)value;
-            SetSensitivity(level);
-            if (level == 0 || level > 4) {
-                Check(g_writes == 0);  // refused before anything is sent
-                return 0;
-            }
-            expected[1] = (uint8_t)('0' + level);
-            break;
-        }
+        expected[1] = (uint8_t)('0' + level);
     }
 
     // Read, write, reset: exactly three frames.
     Check(g_writes == 3);
-    const uint8_t read[6] = {0x01, 'G', 'P', (uint8_t)f.address[0], (uint8_t)f.address[1], 0x0D};
+    const uint8_t read[6] = {0x01, 'G', 'P', (uint8_t)address[0], (uint8_t)address[1], 0x0D};
     Check(g_lengths[0] == 6 && memcmp(g_frames[0], read, 6) == 0);
     const uint8_t* w = g_frames[1];
     Check(g_lengths[1] == 10);
-    Check(w[0] == 0x01 && w[1] == 'S' && w[2] == 'P' && w[3] == (uint8_t)f.address[0] &&
-          w[4] == (uint8_t)f.address[1] && w[9] == 0x0D);
+    Check(w[0] == 0x01 && w[1] == 'S' && w[2] == 'P' && w[3] == (uint8_t)address[0] &&
+          w[4] == (uint8_t)address[1] && w[9] == 0x0D);
     for (int i = 0; i < 4; ++i) Check(w[5 + i] == expected[i]);
     const uint8_t reset[3] = {0x01, 'R', 0x0D};
     Check(g_lengths[2] == 3 && memcmp(g_frames[2], reset, 3) == 0);

@@ -2,6 +2,8 @@
 // touches made on the emulated panel.
 #include <stdio.h>
 
+#include <algorithm>
+
 #include "harness.h"
 #include "link/driver.h"
 #include "link/exchange.h"
@@ -13,13 +15,24 @@
 
 namespace {
 
-ScreenPoint Target(int position) { return TargetOnScreen(position); }
-void Tick() { SendCalibrationTick(); }
+const std::vector<int> kNine = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+const std::vector<int> kFive = {0, 2, 4, 6, 8};
 
-std::string Hex4(int v) {
-    char s[5];
-    FormatHex((uint32_t)v, 4, s);
-    return std::string(s, 4);
+std::string Hex(int v, int digits) {
+    char s[8];
+    FormatHex((uint32_t)v, digits, s);
+    return std::string(s, digits);
+}
+
+// The frames that upload this table: x and y of each point, then "PL".
+std::vector<std::string> UploadOf(const CalibrationPoint (&t)[9]) {
+    std::vector<std::string> out;
+    for (int k = 0; k < 9; ++k) {
+        out.push_back("SP" + Hex(0x10 + 2 * k, 2) + Hex(t[k].x, 4));
+        out.push_back("SP" + Hex(0x11 + 2 * k, 2) + Hex(t[k].y, 4));
+    }
+    out.push_back("PL");
+    return out;
 }
 
 struct WindowCreation {
@@ -59,26 +72,35 @@ protected:
     // Press at the current target, tick (sample), release, tick (complete).
     static void CompleteTarget(Script& s, int position, bool lastTickPosted) {
         s.Do([position] {
-             ScreenPoint p = Target(position);
-             Sim()->TouchDown(p.x, p.y);
-             Tick();
+             TouchTarget(position);
+             SendCalibrationTick();
              EXPECT_EQ(CaptureState, CaptureWaitingComplete) << position;
              Sim()->TouchUp();
          });
         if (lastTickPosted)
             s.Open([] { PostMessageW(FullScreenWindow, WM_TIMER, kCalibrationTimerId, 0); });
         else
-            s.Do([] { Tick(); });
+            s.Do([] { SendCalibrationTick(); });
     }
 
-    static void StartRun(Script& s, int button, bool killTimer = true) {
-        s.Do([button] { Click(button); }).Do([killTimer] {
-            ASSERT_TRUE(FullScreenWindow);
+    // Clicks the button; the run's window is kept in `run`.
+    void StartRun(Script& s, int button, bool killTimer = true) {
+        s.Do([button] { Click(button); }).Do([this, killTimer] {
+            run = FullScreenWindow;
+            ASSERT_TRUE(run);
             if (killTimer) KillTimer(FullScreenWindow, kCalibrationTimerId);
         });
     }
 
-    static void RunAll(Script& s, int button, const std::vector<int>& positions) {
+    // A 9-point run whose upload fails at its fifth frame, up to its message.
+    void RunToTheFailureMessage(Script& s, bool realTimer) {
+        Install("drop=SP1:5");
+        StartRun(s, IDC_DEVICE_CALIBRATE_9, !realTimer);
+        for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
+        s.WaitFor([] { return FindMessageBox(L"Message") != NULL; });
+    }
+
+    void RunAll(Script& s, int button, const std::vector<int>& positions) {
         StartRun(s, button);
         for (size_t i = 0; i < positions.size(); ++i) CompleteTarget(s, positions[i], false);
         s.WaitFor([] { return !IsWindow(FullScreenWindow); });
@@ -90,6 +112,17 @@ protected:
         for (const std::string& f : emu->Frames())
             if (f.compare(0, 2, "SP") == 0 || f == "PL") out.push_back(f);
         return out;
+    }
+
+    std::vector<std::string> LastFrames(size_t n) const {
+        const std::vector<std::string>& f = emu->Frames();
+        return std::vector<std::string>(f.end() - std::min(n, f.size()), f.end());
+    }
+
+    // The raw point the panel reports for a press on target k.
+    CalibrationPoint RawAtTarget(int k) const {
+        RawPoint raw = emu->Panel().Raw(TargetOnScreen(k).x, TargetOnScreen(k).y);
+        return CalibrationPoint{raw.x, raw.y};
     }
 
     // The driver is told each next point only after the previous one completed.
@@ -107,16 +140,14 @@ protected:
         }
         EXPECT_EQ(selected, count);
     }
-};
 
-const std::vector<int> kNine = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-const std::vector<int> kFive = {0, 2, 4, 6, 8};
+    HWND run = NULL;
+};
 
 }  // namespace
 
 TEST_F(CalibrationTest, NinePointRunUploadsTheSamplesAndMapsWithinOnePercent) {
-    const RECT bar = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(bar);
+    Taskbar taskbar;
     Script s;
     RunAll(s, IDC_DEVICE_CALIBRATE_9, kNine);
     s.RunSheet();
@@ -127,32 +158,21 @@ TEST_F(CalibrationTest, NinePointRunUploadsTheSamplesAndMapsWithinOnePercent) {
     EXPECT_TRUE(g_creation.controllerCalibrating);
     ExpectPointsSelectedInTurn(9, 9);
 
-    std::vector<std::string> expected;
-    for (int k = 0; k < 9; ++k) {
-        ScreenPoint p = Target(k);
-        RawPoint raw = emu->Panel().Raw(p.x, p.y);
-        char address[3];
-        FormatHex(0x10 + 2 * k, 2, address);
-        expected.push_back("SP" + std::string(address, 2) + Hex4(raw.x));
-        FormatHex(0x11 + 2 * k, 2, address);
-        expected.push_back("SP" + std::string(address, 2) + Hex4(raw.y));
-    }
-    expected.push_back("PL");
-    EXPECT_EQ(UploadFrames(), expected);
-    const std::vector<std::string>& frames = emu->Frames();
-    ASSERT_GE(frames.size(), 3u);
-    EXPECT_EQ(frames.front(), "CR");
-    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"PL", "R", "R"}));
+    CalibrationPoint t[9];
+    for (int k : kNine) t[k] = RawAtTarget(k);
+    EXPECT_EQ(UploadFrames(), UploadOf(t));
+    ASSERT_GE(emu->Frames().size(), 3u);
+    EXPECT_EQ(emu->Frames().front(), "CR");
+    EXPECT_EQ(LastFrames(3), (std::vector<std::string>{"PL", "R", "R"}));
 
     ASSERT_TRUE(emu->Quality().valid);
     EXPECT_LE(emu->Quality().errTargets, 1.0);
     printf("9-point CAL err9=%.2f errgrid=%.2f\n", emu->Quality().errTargets, emu->Quality().errGrid);
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+    EXPECT_TRUE(taskbar.InPlace());
     EXPECT_EQ(CalibrationActive, 0);
     EXPECT_EQ(CaptureState, CaptureIdle);
     EXPECT_EQ(CalibrationMode, 0);
     EXPECT_EQ(CountMessageBoxes(), 0);
-    DestroyWindow(taskbar);
 }
 
 TEST_F(CalibrationTest, FivePointRunUploadsMidpointsWithHalvesDropped) {
@@ -162,25 +182,13 @@ TEST_F(CalibrationTest, FivePointRunUploadsMidpointsWithHalvesDropped) {
     ExpectPointsSelectedInTurn(5, 5);
 
     CalibrationPoint t[9];
-    for (int k : kFive) {
-        RawPoint raw = emu->Panel().Raw(Target(k).x, Target(k).y);
-        t[k] = CalibrationPoint{raw.x, raw.y};
-    }
+    for (int k : kFive) t[k] = RawAtTarget(k);
     auto mid = [&](int a, int b) { return CalibrationPoint{(t[a].x + t[b].x) / 2, (t[a].y + t[b].y) / 2}; };
     t[3] = mid(2, 4);
     t[5] = mid(4, 6);
     t[7] = mid(6, 8);
     t[1] = mid(8, 2);
-    std::vector<std::string> expected;
-    for (int k = 0; k < 9; ++k) {
-        char a[3];
-        FormatHex(0x10 + 2 * k, 2, a);
-        expected.push_back("SP" + std::string(a, 2) + Hex4(t[k].x));
-        FormatHex(0x11 + 2 * k, 2, a);
-        expected.push_back("SP" + std::string(a, 2) + Hex4(t[k].y));
-    }
-    expected.push_back("PL");
-    EXPECT_EQ(UploadFrames(), expected);
+    EXPECT_EQ(UploadFrames(), UploadOf(t));
     ASSERT_TRUE(emu->Quality().valid);
     printf("5-point CAL err9=%.2f errgrid=%.2f\n", emu->Quality().errTargets, emu->Quality().errGrid);
 }
@@ -189,18 +197,17 @@ TEST_F(CalibrationTest, TargetTimesOutOnItsHundredTwentySixthTickWithoutUploadOr
     Script s;
     StartRun(s, IDC_DEVICE_CALIBRATE_9);
     s.Do([] {
-        for (int i = 0; i < 125; ++i) Tick();
+        for (int i = 0; i < 125; ++i) SendCalibrationTick();
         EXPECT_TRUE(IsWindow(FullScreenWindow));
         EXPECT_EQ(TickCount, 125);
-        Tick();
+        SendCalibrationTick();
         EXPECT_FALSE(IsWindow(FullScreenWindow));
         EXPECT_EQ(TickCount, 0);
         EXPECT_EQ(CalibrationMode, 0);
         EXPECT_EQ(CalibrationActive, 0);
         EXPECT_EQ(CountMessageBoxes(), 0);
     });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
 }
 
@@ -208,12 +215,11 @@ TEST_F(CalibrationTest, APointCompletingOnItsHundredTwentySixthTickGoesOn) {
     Script s;
     StartRun(s, IDC_DEVICE_CALIBRATE_9);
     s.Do([] {
-        for (int i = 0; i < 124; ++i) Tick();
-        ScreenPoint p = Target(0);
-        Sim()->TouchDown(p.x, p.y);
-        Tick();  // 125th: the sample
+        for (int i = 0; i < 124; ++i) SendCalibrationTick();
+        TouchTarget(0);
+        SendCalibrationTick();  // 125th: the sample
         Sim()->TouchUp();
-        Tick();  // 126th: the point completes, so the target does not time out
+        SendCalibrationTick();  // 126th: the point completes, so the target does not time out
         EXPECT_TRUE(IsWindow(FullScreenWindow));
         EXPECT_EQ(TickCount, 0);
         EXPECT_EQ(CurrentPointIndex, 1);
@@ -221,15 +227,14 @@ TEST_F(CalibrationTest, APointCompletingOnItsHundredTwentySixthTickGoesOn) {
         PostMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     s.WaitFor([] { return !IsWindow(FullScreenWindow); });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }
 
 TEST_F(CalibrationTest, EscapeWithNothingDrawnAbortsAndALaterDrawWindowHasNoFrameOrTimer) {
     Script s;
     StartRun(s, IDC_DEVICE_CALIBRATE_9, false);
     s.Do([] {
-         Tick();
+         SendCalibrationTick();
          EXPECT_TRUE(CalibrationTimer);
          SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
          EXPECT_FALSE(IsWindow(FullScreenWindow));
@@ -263,20 +268,16 @@ TEST_F(CalibrationTest, EscapeWithSomethingDrawnOnlyClearsAndTheRunGoesOn) {
     });
     for (int k : kNine) CompleteTarget(s, k, false);
     s.WaitFor([] { return !IsWindow(FullScreenWindow); });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_EQ(emu->CommitCount(), 1);
 }
 
 TEST_F(CalibrationTest, FailingUploadShowsTheMessageOnceWithNoStrayTickAndStillSendsR) {
-    Install("drop=SP1:5");
-    HWND message = NULL;
     Script s;
-    StartRun(s, IDC_DEVICE_CALIBRATE_9, false);  // the real timer runs on
-    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
-    s.WaitFor([&message] { return (message = FindMessageBox(L"Message")) != NULL; })
-        .Pause(1300)  // more than two periods of the timer, were it still running
-        .Do([&message] {
+    RunToTheFailureMessage(s, true);  // the real timer runs on
+    s.Pause(1300)  // more than two periods of the timer, were it still running
+        .Do([] {
+            HWND message = FindMessageBox(L"Message");
             EXPECT_EQ(MessageBoxText(message), L"Do calibration fail!");
             EXPECT_EQ(GetWindow(message, GW_OWNER), (HWND)NULL);
             EXPECT_EQ(CountMessageBoxes(), 1);
@@ -289,8 +290,7 @@ TEST_F(CalibrationTest, FailingUploadShowsTheMessageOnceWithNoStrayTickAndStillS
     ExpectNoPollAfterTheUpload(*emu);
     EXPECT_EQ(emu->FramesStartingWith("PL"), 0);
     EXPECT_EQ(emu->FramesStartingWith("SP15"), 0);
-    const std::vector<std::string>& frames = emu->Frames();
-    EXPECT_EQ(std::vector<std::string>(frames.end() - 2, frames.end()), (std::vector<std::string>{"R", "R"}));
+    EXPECT_EQ(LastFrames(2), (std::vector<std::string>{"R", "R"}));
 }
 
 namespace {
@@ -313,50 +313,37 @@ void TapWithTheMouse(int x, int y) {
 }  // namespace
 
 TEST_F(CalibrationTest, TheFailureMessageKeepsInputFromTheWindowUntilOk) {
-    Install("drop=SP1:5");
-    static const RECT bar = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(bar);
-    HWND run = NULL;
+    Taskbar taskbar;
     Script s;
-    StartRun(s, IDC_DEVICE_CALIBRATE_9);
-    s.Do([&run] { run = FullScreenWindow; });
-    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
-    s.WaitFor([] { return FindMessageBox(L"Message") != NULL; })
-        .Do([] {
-            EXPECT_FALSE(IsWindowEnabled(FullScreenWindow));
-            TapWithTheMouse(100, 300);
-        })
+    RunToTheFailureMessage(s, false);
+    s.Do([] {
+         EXPECT_FALSE(IsWindowEnabled(FullScreenWindow));
+         TapWithTheMouse(100, 300);
+     })
         .Pause(300)
-        .Do([&run, taskbar] {
+        .Do([this, &taskbar] {
             EXPECT_EQ(InkPresent, 0) << "the tap reached the window";
             EXPECT_TRUE(IsWindow(run));
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            EXPECT_TRUE(taskbar.Collapsed());
             CloseMessageBox(FindMessageBox(L"Message"));
         })
         .WaitFor([] { return !IsWindow(FullScreenWindow); })
         .CloseSheet();
     s.RunSheet();
     EXPECT_FALSE(IsWindow(run));
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
-    const std::vector<std::string>& frames = emu->Frames();
-    EXPECT_EQ(std::vector<std::string>(frames.end() - 2, frames.end()), (std::vector<std::string>{"R", "R"}));
-    DestroyWindow(taskbar);
+    EXPECT_TRUE(taskbar.InPlace());
+    EXPECT_EQ(LastFrames(2), (std::vector<std::string>{"R", "R"}));
 }
 
 TEST_F(CalibrationTest, ARunWhoseWindowWentWhileTheMessageWasUpLeavesTheNextRunAlone) {
-    Install("drop=SP1:5");
-    static const RECT bar = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(bar);
-    HWND run = NULL, next = NULL;
+    Taskbar taskbar;
+    HWND next = NULL;
     Script s;
-    StartRun(s, IDC_DEVICE_CALIBRATE_9);
-    s.Do([&run] { run = FullScreenWindow; });
-    for (size_t i = 0; i < kNine.size(); ++i) CompleteTarget(s, kNine[i], i + 1 == kNine.size());
-    s.WaitFor([] { return FindMessageBox(L"Message") != NULL; })
-        .Do([&run] { SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0); })  // it goes, however
-        .Do([&run, &next, taskbar] {
+    RunToTheFailureMessage(s, false);
+    s.Do([this] { SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0); })  // it goes, however
+        .Do([this, &next, &taskbar] {
             EXPECT_FALSE(IsWindow(run));
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            EXPECT_TRUE(taskbar.InPlace());
             Click(IDC_DEVICE_CALIBRATE_9);  // a new run while the old one's message waits
             next = FullScreenWindow;
             ASSERT_TRUE(next);
@@ -365,7 +352,7 @@ TEST_F(CalibrationTest, ARunWhoseWindowWentWhileTheMessageWasUpLeavesTheNextRunA
         })
         .WaitFor([] { return FindMessageBox(L"Message") == NULL; })
         .Pause(100)
-        .Do([&next, taskbar] {
+        .Do([&next, &taskbar] {
             // The old run finished without touching the new one.
             EXPECT_TRUE(IsWindow(next));
             EXPECT_EQ(FullScreenWindow, next);
@@ -373,29 +360,25 @@ TEST_F(CalibrationTest, ARunWhoseWindowWentWhileTheMessageWasUpLeavesTheNextRunA
             EXPECT_EQ(CaptureState, CaptureWaitingSample);
             EXPECT_EQ(CalibrationMode, 9);
             EXPECT_TRUE(Sim()->InCalibrationMode());
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            EXPECT_TRUE(taskbar.Collapsed());
             SendMessageW(next, WM_KEYDOWN, VK_ESCAPE, 0);
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            EXPECT_TRUE(taskbar.InPlace());
         })
         .CloseSheet();
     s.RunSheet();
-    const std::vector<std::string>& frames = emu->Frames();
     // The old run's window closing, the new run's start, its window closing.
-    EXPECT_EQ(std::vector<std::string>(frames.end() - 3, frames.end()), (std::vector<std::string>{"R", "CR", "R"}));
-    DestroyWindow(taskbar);
+    EXPECT_EQ(LastFrames(3), (std::vector<std::string>{"R", "CR", "R"}));
 }
 
 TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) {
-    static const RECT bar = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(bar);
-    HWND run = NULL;
+    Taskbar taskbar;
     DWORD started = 0;
     Script s;
     s.Do([&started] {
          started = GetTickCount();
          Click(IDC_DEVICE_CALIBRATE_9);  // the run's real timer runs
      })
-        .Do([&run, taskbar] {
+        .Do([this, &taskbar] {
             run = FullScreenWindow;
             ASSERT_TRUE(run);
             Click(IDC_DEVICE_CALIBRATE_9);
@@ -407,14 +390,14 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
             EXPECT_EQ(Sim()->Frames(), std::vector<std::string>{"CR"});
             EXPECT_EQ(Sim()->SelectCount(), 1);
             EXPECT_EQ(CalibrationMode, 9);
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            EXPECT_TRUE(taskbar.Collapsed());
         })
         .Pause(1600)
-        .Do([&started, &run, taskbar] {
+        .Do([this, &started, &taskbar] {
             // One timer: no more ticks than the time allows.
             EXPECT_LE(TickCount, (int)((GetTickCount() - started) / kCalibrationTimerMs) + 1);
             SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0);
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            EXPECT_TRUE(taskbar.InPlace());
             // And the other way round: a drawing window, then the two runs.
             Click(IDC_TOOLS_DRAW);
             run = FullScreenWindow;
@@ -428,11 +411,10 @@ TEST_F(CalibrationTest, WhileAWindowIsOpenDrawAndBothRunsOnlyBringItToTheFront) 
             EXPECT_TRUE(Sim()->Frames().empty());
             EXPECT_EQ(CalibrationActive, 0);
             SendMessageW(run, WM_KEYDOWN, VK_ESCAPE, 0);
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+            EXPECT_TRUE(taskbar.InPlace());
         })
         .CloseSheet();
     s.RunSheet();
-    DestroyWindow(taskbar);
 }
 
 TEST_F(CalibrationTest, EachTickDrawsTheBarTheBlinkingTargetAndOnceTouchedItsMarker) {
@@ -443,32 +425,32 @@ TEST_F(CalibrationTest, EachTickDrawsTheBarTheBlinkingTargetAndOnceTouchedItsMar
     KillTimer(FullScreenWindow, kCalibrationTimerId);
     PumpMessages();
     EXPECT_EQ(WindowPixel(20, 100), RGB(255, 255, 255));  // the frame, painted first
-    const ScreenPoint centre = Target(0), right = Target(1);
-    Tick();  // 1: the bar begins, the target is lit
+    const ScreenPoint centre = TargetOnScreen(0), right = TargetOnScreen(1);
+    SendCalibrationTick();  // 1: the bar begins, the target is lit
     EXPECT_EQ(WindowPixel(2, 475), bar);
     EXPECT_EQ(WindowPixel(8, 475), grey);
     EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), red);
     EXPECT_EQ(WindowPixel(centre.x - 10, centre.y), green);
     EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), blue);
-    Tick();  // 2: longer, and unlit
+    SendCalibrationTick();  // 2: longer, and unlit
     EXPECT_EQ(WindowPixel(8, 475), bar);
     EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), unlit);
     EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), unlit);
     Sim()->TouchDown(centre.x, centre.y);
-    Tick();  // 3: the sample: yellow over the rings
+    SendCalibrationTick();  // 3: the sample: yellow over the rings
     EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), yellow);
     EXPECT_EQ(WindowPixel(centre.x - 15, centre.y), yellow);
     Sim()->TouchUp();
-    Tick();  // 4: the point completes: the bar is wiped, the marker stays
+    SendCalibrationTick();  // 4: the point completes: the bar is wiped, the marker stays
     EXPECT_EQ(WindowPixel(2, 475), grey);
     EXPECT_EQ(WindowPixel(20, 475), RGB(255, 255, 255));  // the side margin drawn again
     EXPECT_EQ(WindowPixel(centre.x - 5, centre.y), yellow);
-    Tick();  // 1 of the next target
+    SendCalibrationTick();  // 1 of the next target
     EXPECT_EQ(WindowPixel(right.x - 5, right.y), red);
     EXPECT_EQ(WindowPixel(2, 475), bar);
-    Tick();  // 2: unlit; 3: lit again
+    SendCalibrationTick();  // 2: unlit; 3: lit again
     EXPECT_EQ(WindowPixel(right.x - 5, right.y), unlit);
-    Tick();
+    SendCalibrationTick();
     EXPECT_EQ(WindowPixel(right.x - 5, right.y), red);
     SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
 }
@@ -508,17 +490,13 @@ TEST_F(CalibrationTest, NewRunAfterAnAbortedOneStartsAtPointZero) {
         EXPECT_EQ(Sim()->SelectedMode(), 5);
         SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }
 
 TEST_F(CalibrationTest, TheRealFiveHundredMillisecondTimerDrivesTheRun) {
     Script s;
     StartRun(s, IDC_DEVICE_CALIBRATE_9, false);
-    s.Do([] {
-         ScreenPoint p = Target(0);
-         Sim()->TouchDown(p.x, p.y);
-     })
+    s.Do([] { TouchTarget(0); })
         .WaitFor([] { return CaptureState == CaptureWaitingComplete; })
         .Do([] {
             EXPECT_GE(TickCount, 1);
@@ -536,8 +514,7 @@ TEST_F(CalibrationTest, TheRealFiveHundredMillisecondTimerDrivesTheRun) {
 }
 
 TEST_F(CalibrationTest, AWindowThatCannotOpenLeavesNothingBehind) {
-    const RECT bar = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(bar);
+    Taskbar taskbar;
     // Another class of the same name, registered first, whose windows refuse creation.
     WNDCLASSW wc = {};
     wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -552,7 +529,6 @@ TEST_F(CalibrationTest, AWindowThatCannotOpenLeavesNothingBehind) {
     EXPECT_EQ(CaptureState, CaptureIdle);
     EXPECT_FALSE(emu->InCalibrationMode());
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), bar));
+    EXPECT_TRUE(taskbar.InPlace());
     UnregisterClassW(L"FreeDraw", InstanceHandle);
-    DestroyWindow(taskbar);
 }

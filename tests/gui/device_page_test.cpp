@@ -63,7 +63,6 @@ TEST_F(DevicePageTest, TheTwoButtonsStartFiveAndNinePointRuns) {
             EXPECT_EQ(Sim()->SelectedPoint(), 0);
             SendMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
         });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R", "CR", "R"}));
 }

@@ -22,6 +22,19 @@ void Post(UINT message, WPARAM wParam, int x = 0, int y = 0) {
 
 void Key(WPARAM key) { Post(WM_KEYDOWN, key); }
 
+// Escape, handled.
+void Escape() {
+    Key(VK_ESCAPE);
+    PumpMessages();
+}
+
+// A press, a move with the button held and the release there.
+void Stroke(int x0, int y0, int x1, int y1) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, x0, y0);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, x1, y1);
+    Post(WM_LBUTTONUP, 0, x1, y1);
+}
+
 class FreeDrawTest : public GuiTest {
 protected:
     HWND Open() {
@@ -60,11 +73,8 @@ bool g_freeDrawShown = false;
 
 LRESULT CALLBACK WatchShowing(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam) {
-        wchar_t name[16] = {};
-        GetClassNameW(m->hwnd, name, 16);
-        if (wcscmp(name, L"FreeDraw") == 0) g_freeDrawShown = true;
-    }
+    if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam && ClassName(m->hwnd) == L"FreeDraw")
+        g_freeDrawShown = true;
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -134,12 +144,10 @@ TEST_F(FreeDrawTest, TapSetsInkWithoutDrawingSoEscapeClearsFirst) {
     PumpMessages();
     EXPECT_EQ(InkPresent, 1);
     EXPECT_EQ(WindowPixel(100, 100), kGrey);
-    Key(VK_ESCAPE);
-    PumpMessages();
+    Escape();
     EXPECT_TRUE(IsWindow(w));
     EXPECT_EQ(InkPresent, 0);
-    Key(VK_ESCAPE);
-    PumpMessages();
+    Escape();
     EXPECT_FALSE(IsWindow(w));
 }
 
@@ -173,35 +181,28 @@ TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
 TEST_F(FreeDrawTest, EscapeWipesTheInkPutsTheGridBackThenCloses) {
     HWND w = Open();
     Key('G');
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
-    Post(WM_MOUSEMOVE, MK_LBUTTON, 250, 100);
-    Post(WM_LBUTTONUP, 0, 250, 100);
+    Stroke(100, 100, 250, 100);
     PumpMessages();
     ASSERT_EQ(WindowPixel(130, 100), kRed);
-    Key(VK_ESCAPE);
-    PumpMessages();
+    Escape();
     EXPECT_TRUE(IsWindow(w));
     EXPECT_EQ(WindowPixel(130, 100), kGrey);
     EXPECT_EQ(WindowPixel(170, 100), kWhite);  // the grid is back, over the wiped stroke
     EXPECT_TRUE(emu->Frames().empty());
-    Key(VK_ESCAPE);
-    PumpMessages();
+    Escape();
     EXPECT_FALSE(IsWindow(w));
     EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
 }
 
 TEST_F(FreeDrawTest, TaskbarCollapsesAndComesBackToItsExactRectangle) {
-    const RECT original = {7, 430, 600, 471};
-    HWND taskbar = CreateTaskbar(original);
-    ASSERT_TRUE(taskbar);
+    Taskbar taskbar(RECT{7, 430, 600, 471});
+    ASSERT_TRUE(taskbar.Window());
     HWND w = Open();
-    EXPECT_EQ(TaskbarWindow, taskbar);
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
-    Key(VK_ESCAPE);
-    PumpMessages();
+    EXPECT_EQ(TaskbarWindow, taskbar.Window());
+    EXPECT_TRUE(taskbar.Collapsed());
+    Escape();
     EXPECT_FALSE(IsWindow(w));
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
-    DestroyWindow(taskbar);
+    EXPECT_TRUE(taskbar.InPlace());
 }
 
 TEST_F(FreeDrawTest, WithoutATaskbarNothingElseMoves) {
@@ -210,12 +211,9 @@ TEST_F(FreeDrawTest, WithoutATaskbarNothingElseMoves) {
     RECT before = WindowRect(bystander);
     HWND w = Open();
     EXPECT_EQ(TaskbarWindow, (HWND)NULL);
-    Post(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
-    Post(WM_MOUSEMOVE, MK_LBUTTON, 90, 90);
-    Post(WM_LBUTTONUP, 0, 90, 90);
+    Stroke(10, 10, 90, 90);
     Key(VK_ESCAPE);
-    Key(VK_ESCAPE);
-    PumpMessages();
+    Escape();
     EXPECT_FALSE(IsWindow(w));
     EXPECT_TRUE(SameRect(WindowRect(bystander), before));
     DestroyWindow(bystander);
@@ -225,8 +223,7 @@ TEST_F(FreeDrawTest, OpeningTwiceWorksAndEveryCloseSendsR) {
     for (int round = 1; round <= 2; ++round) {
         HWND w = Open();
         ASSERT_TRUE(w) << round;
-        Key(VK_ESCAPE);
-        PumpMessages();
+        Escape();
         EXPECT_FALSE(IsWindow(w));
         EXPECT_EQ(FullScreenWindow, (HWND)NULL);  // none is open
         EXPECT_EQ(emu->FramesStartingWith("R"), round);
@@ -307,8 +304,7 @@ TEST_F(FreeDrawTest, OnceOpenTheWindowHidesNoFault) {
 }
 
 TEST_F(FreeDrawTest, ASecondOpenOnlyBringsTheWindowToTheFront) {
-    const RECT original = {0, 450, 640, 480};
-    HWND taskbar = CreateTaskbar(original);
+    Taskbar taskbar(RECT{0, 450, 640, 480});
     HWND w = Open();
     ASSERT_TRUE(w);
     HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
@@ -318,9 +314,7 @@ TEST_F(FreeDrawTest, ASecondOpenOnlyBringsTheWindowToTheFront) {
     EXPECT_EQ(FullScreenWindow, w);
     EXPECT_EQ(ThreadWindowsOfClass(L"FreeDraw"), 1);
     EXPECT_EQ(GetForegroundWindow(), w);
-    Key(VK_ESCAPE);
-    PumpMessages();
-    EXPECT_TRUE(SameRect(WindowRect(taskbar), original));  // not the collapsed {0, 0, 0, 0}
+    Escape();
+    EXPECT_TRUE(taskbar.InPlace());  // not the collapsed {0, 0, 0, 0}
     DestroyWindow(other);
-    DestroyWindow(taskbar);
 }

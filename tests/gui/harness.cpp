@@ -105,6 +105,10 @@ int Script::RunSheet(DWORD watchdogMs) {
     return result;
 }
 
+void Script::OnPage(SheetPage page, std::function<void()> check) {
+    Script().Show(page).Do(check).CloseSheet().RunSheet();
+}
+
 void GuiTest::SetUp() {
     // Every test starts from the program's initial state, whatever the one
     // before it left behind in this process.
@@ -156,54 +160,65 @@ std::wstring ControlText(int id) {
 
 bool IsChecked(int id) { return SendMessageW(PageControl(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> out;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+        return TRUE;
+    }, (LPARAM)&out);
+    return out;
+}
+
+std::vector<HWND> ChildWindows(HWND window) {
+    std::vector<HWND> out;
+    EnumChildWindows(window, [](HWND w, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+        return TRUE;
+    }, (LPARAM)&out);
+    return out;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[64] = {0};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+int ThreadWindowsOfClass(const wchar_t* name) {
+    int count = 0;
+    for (HWND w : ThreadWindows()) count += ClassName(w) == name;
+    return count;
+}
+
 namespace {
 
-struct BoxSearch {
-    const wchar_t* caption;
-    HWND found;
-    int count;
-};
-
-BOOL CALLBACK VisitThreadWindow(HWND window, LPARAM context) {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(context);
-    wchar_t cls[32] = {0}, title[128] = {0};
-    GetClassNameW(window, cls, 32);
-    GetWindowTextW(window, title, 128);
-    if (wcscmp(cls, L"#32770") != 0 || wcscmp(title, kSheetTitle) == 0 || !IsWindowVisible(window)) return TRUE;
-    ++search->count;
-    if (!search->caption || wcscmp(title, search->caption) == 0) search->found = window;
-    return TRUE;
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {0};
+    GetWindowTextW(window, text, 512);
+    return text;
 }
 
-BOOL CALLBACK FindStaticText(HWND child, LPARAM context) {
-    wchar_t cls[32] = {0}, text[512] = {0};
-    GetClassNameW(child, cls, 32);
-    GetWindowTextW(child, text, 512);
-    if (_wcsicmp(cls, L"Static") == 0 && text[0]) {
-        *reinterpret_cast<std::wstring*>(context) = text;
-        return FALSE;
-    }
-    return TRUE;
-}
+bool IsMessageBox(HWND w) { return ClassName(w) == L"#32770" && WindowText(w) != kSheetTitle && IsWindowVisible(w); }
 
 }  // namespace
 
 HWND FindMessageBox(const wchar_t* caption) {
-    BoxSearch search = {caption, NULL, 0};
-    EnumThreadWindows(GetCurrentThreadId(), VisitThreadWindow, (LPARAM)&search);
-    return search.found;
+    HWND found = NULL;
+    for (HWND w : ThreadWindows())
+        if (IsMessageBox(w) && WindowText(w) == caption) found = w;
+    return found;
 }
 
 int CountMessageBoxes() {
-    BoxSearch search = {nullptr, NULL, 0};
-    EnumThreadWindows(GetCurrentThreadId(), VisitThreadWindow, (LPARAM)&search);
-    return search.count;
+    int count = 0;
+    for (HWND w : ThreadWindows()) count += IsMessageBox(w);
+    return count;
 }
 
 std::wstring MessageBoxText(HWND box) {
-    std::wstring text;
-    EnumChildWindows(box, FindStaticText, (LPARAM)&text);
-    return text;
+    for (HWND child : ChildWindows(box))
+        if (_wcsicmp(ClassName(child).c_str(), L"Static") == 0 && !WindowText(child).empty()) return WindowText(child);
+    return L"";
 }
 
 void CloseMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
@@ -240,6 +255,11 @@ ScreenPoint TargetOnScreen(int position) {
     return p;
 }
 
+void TouchTarget(int position) {
+    ScreenPoint p = TargetOnScreen(position);
+    Sim()->TouchDown(p.x, p.y);
+}
+
 int LiveGdiObjects() {
     // The GUI tests run on x86_64: the PEB is at gs:[0x60], its GDI table at +0xF8.
     const uint8_t* peb;
@@ -251,29 +271,6 @@ int LiveGdiObjects() {
     for (size_t i = 0; i < 0x10000; ++i)
         if (table[i * kEntrySize + kTypeOffset] != 0) ++live;
     return live;
-}
-
-namespace {
-
-struct ClassCount {
-    const wchar_t* name;
-    int count;
-};
-
-BOOL CALLBACK CountClass(HWND window, LPARAM context) {
-    ClassCount* c = reinterpret_cast<ClassCount*>(context);
-    wchar_t cls[64] = {0};
-    GetClassNameW(window, cls, 64);
-    if (wcscmp(cls, c->name) == 0) ++c->count;
-    return TRUE;
-}
-
-}  // namespace
-
-int ThreadWindowsOfClass(const wchar_t* name) {
-    ClassCount c = {name, 0};
-    EnumThreadWindows(GetCurrentThreadId(), CountClass, (LPARAM)&c);
-    return c.count;
 }
 
 void ExpectNoPollAfterTheUpload(const Emulator& emulator) {

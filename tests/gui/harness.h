@@ -36,6 +36,8 @@ public:
 
     // Runs RunPropertySheet with this script; returns what it returned.
     int RunSheet(DWORD watchdogMs = 20000);
+    // Shows the page, runs check in the sheet, and closes the sheet.
+    static void OnPage(SheetPage page, std::function<void()> check);
 
 private:
     friend VOID CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD);
@@ -64,6 +66,13 @@ void PostClick(int id);     // the same, posted (for buttons that open modal UI)
 std::wstring ControlText(int id);
 bool IsChecked(int id);
 
+// Top-level windows of this thread, and the children of a window (all levels).
+std::vector<HWND> ThreadWindows();
+std::vector<HWND> ChildWindows(HWND window);
+std::wstring ClassName(HWND window);
+// Top-level windows of this thread with that class name.
+int ThreadWindowsOfClass(const wchar_t* name);
+
 // Message boxes of this thread (top-level #32770 windows other than the sheet).
 HWND FindMessageBox(const wchar_t* caption);
 std::wstring MessageBoxText(HWND box);
@@ -75,10 +84,27 @@ HWND CreateTaskbar(const RECT& r);
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
 
-// A calibration target's pixel on this screen, and one tick sent to the
-// full-screen window (when it is open).
+// The same, destroyed with the test, and where it stands.
+class Taskbar {
+public:
+    explicit Taskbar(const RECT& r = RECT{0, 454, 640, 480}) : rect_(r), window_(CreateTaskbar(r)) {}
+    ~Taskbar() { DestroyWindow(window_); }
+    Taskbar(const Taskbar&) = delete;
+    Taskbar& operator=(const Taskbar&) = delete;
+    HWND Window() const { return window_; }
+    bool Collapsed() const { return SameRect(WindowRect(window_), RECT{0, 0, 0, 0}); }
+    bool InPlace() const { return SameRect(WindowRect(window_), rect_); }
+
+private:
+    const RECT rect_;
+    const HWND window_;
+};
+
+// A calibration target's pixel on this screen, a press on the emulated panel
+// there, and one tick sent to the full-screen window (when it is open).
 struct ScreenPoint;
 ScreenPoint TargetOnScreen(int position);
+void TouchTarget(int position);
 void SendCalibrationTick();
 // A pixel of the full-screen window, as it stands.
 COLORREF WindowPixel(int x, int y);
@@ -93,6 +119,3 @@ void PumpMessages();
 // Live GDI objects of this process, counted in the shared handle table that
 // the process environment block points to (GetGuiResources is a stub under Wine).
 int LiveGdiObjects();
-
-// Top-level windows of this thread with that class name.
-int ThreadWindowsOfClass(const wchar_t* name);

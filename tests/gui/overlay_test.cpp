@@ -70,7 +70,13 @@ struct Pen {
     int width;
     COLORREF colour;
     std::vector<std::vector<LONG>> strokes;  // each a MoveTo/LineTo pair or a polyline
+    bool operator==(const Pen& o) const { return width == o.width && colour == o.colour && strokes == o.strokes; }
 };
+
+void PrintTo(const Pen& pen, std::ostream* os) {
+    *os << "pen " << pen.width << " 0x" << std::hex << pen.colour << std::dec << ":";
+    for (const std::vector<LONG>& stroke : pen.strokes) *os << " " << ::testing::PrintToString(stroke);
+}
 
 // Splits the records into pens, checking the discipline of each: create,
 // select, draw, select the previous pen back, delete; one pen at a time.
@@ -111,6 +117,11 @@ std::vector<Pen> Pens(const std::vector<Record>& records) {
     return pens;
 }
 
+template <typename Draw>
+std::vector<Pen> PensOf(Draw draw) {
+    return Pens(Recorded(draw));
+}
+
 std::vector<LONG> Line(LONG x0, LONG y0, LONG x1, LONG y1) { return {x0, y0, x1, y1}; }
 std::vector<LONG> Vertical(LONG x, LONG h) { return Line(x, 0, x, h); }
 std::vector<LONG> Horizontal(LONG y, LONG w) { return Line(0, y, w, y); }
@@ -124,38 +135,26 @@ const ScreenSize k640{640, 480};
 }  // namespace
 
 TEST(Overlays, CalibrationFrameAt640x480) {
-    std::vector<Pen> pens = Pens(Recorded([](HDC dc) { DrawCalibrationFrame(dc); }));
-    ASSERT_EQ(pens.size(), 1u);
-    EXPECT_EQ(pens[0].width, 2);
-    EXPECT_EQ(pens[0].colour, 0xFFFFFFu);
-    std::vector<std::vector<LONG>> expected = {Horizontal(15, 640), Horizontal(465, 640), Vertical(20, 480),
-                                               Vertical(620, 480),  Line(320, 15, 320, 465), Line(20, 240, 620, 240)};
-    EXPECT_EQ(pens[0].strokes, expected);
+    const Pen frame = {2, 0xFFFFFF, {Horizontal(15, 640), Horizontal(465, 640), Vertical(20, 480), Vertical(620, 480),
+                                     Line(320, 15, 320, 465), Line(20, 240, 620, 240)}};
+    EXPECT_EQ(PensOf([](HDC dc) { DrawCalibrationFrame(dc); }), std::vector<Pen>{frame});
 }
 
 TEST(Overlays, LinearityGridWhiteThenYellowBand) {
-    std::vector<Pen> pens = Pens(Recorded([](HDC dc) { DrawLinearityGrid(dc, 10, k640); }));
-    ASSERT_EQ(pens.size(), 2u);
-    EXPECT_EQ(pens[0].width, 1);
-    EXPECT_EQ(pens[0].colour, 0xFFFFFFu);
-    std::vector<std::vector<LONG>> white = {Horizontal(15, 640), Horizontal(465, 640), Vertical(20, 480),
-                                            Vertical(620, 480),  Vertical(320, 480),   Horizontal(240, 640),
-                                            Vertical(170, 480),  Vertical(470, 480),   Horizontal(127, 640),
-                                            Horizontal(352, 640)};
-    EXPECT_EQ(pens[0].strokes, white);
-    EXPECT_EQ(pens[1].colour, 0x00FFFFu);
-    EXPECT_EQ(pens[1].width, 1);
-    std::vector<std::vector<LONG>> yellow = {
+    const Pen white = {1, 0xFFFFFF, {
+        Horizontal(15, 640), Horizontal(465, 640), Vertical(20, 480),  Vertical(620, 480),   Vertical(320, 480),
+        Horizontal(240, 640), Vertical(170, 480),  Vertical(470, 480), Horizontal(127, 640), Horizontal(352, 640)}};
+    const Pen yellow = {1, 0x00FFFF, {
         Vertical(314, 480),   Vertical(326, 480),   Horizontal(236, 640), Horizontal(244, 640),
         Horizontal(11, 640),  Horizontal(19, 640),  Horizontal(461, 640), Horizontal(469, 640),
         Horizontal(123, 640), Horizontal(131, 640), Horizontal(348, 640), Horizontal(356, 640),
         Vertical(14, 480),    Vertical(26, 480),    Vertical(614, 480),   Vertical(626, 480),
-        Vertical(164, 480),   Vertical(176, 480),   Vertical(464, 480),   Vertical(476, 480)};
-    EXPECT_EQ(pens[1].strokes, yellow);
+        Vertical(164, 480),   Vertical(176, 480),   Vertical(464, 480),   Vertical(476, 480)}};
+    EXPECT_EQ(PensOf([](HDC dc) { DrawLinearityGrid(dc, 10, k640); }), (std::vector<Pen>{white, yellow}));
 }
 
 TEST(Overlays, OffsetsThatRoundToZeroPutTheBandOnTheGrid) {
-    std::vector<Pen> pens = Pens(Recorded([](HDC dc) { DrawLinearityGrid(dc, 1, k640); }));  // 640 * 1 < 1000
+    std::vector<Pen> pens = PensOf([](HDC dc) { DrawLinearityGrid(dc, 1, k640); });  // 640 * 1 < 1000
     ASSERT_EQ(pens.size(), 2u);
     EXPECT_EQ(pens[1].strokes[0], Vertical(320, 480));
     EXPECT_EQ(pens[1].strokes[1], Vertical(320, 480));
@@ -163,37 +162,27 @@ TEST(Overlays, OffsetsThatRoundToZeroPutTheBandOnTheGrid) {
 }
 
 TEST(Overlays, ProgressBarAndItsEraser) {
-    std::vector<Pen> bar = Pens(Recorded([](HDC dc) { DrawProgressBar(dc, 62, k640); }));
-    ASSERT_EQ(bar.size(), 1u);
-    EXPECT_EQ(bar[0].width, 5);
-    EXPECT_EQ(bar[0].colour, 0x0000E1u);
-    EXPECT_EQ(bar[0].strokes, (std::vector<std::vector<LONG>>{Line(0, 475, 317, 475)}));
-
-    std::vector<Pen> clear = Pens(Recorded([](HDC dc) { ClearProgressBar(dc); }));
-    ASSERT_EQ(clear.size(), 2u);
-    EXPECT_EQ(clear[0].width, 5);
-    EXPECT_EQ(clear[0].colour, 0x808080u);
-    EXPECT_EQ(clear[0].strokes, (std::vector<std::vector<LONG>>{Line(0, 475, 640, 475)}));
-    EXPECT_EQ(clear[1].width, 2);
-    EXPECT_EQ(clear[1].strokes, (std::vector<std::vector<LONG>>{Vertical(20, 480), Vertical(620, 480)}));
+    EXPECT_EQ(PensOf([](HDC dc) { DrawProgressBar(dc, 62, k640); }),
+              (std::vector<Pen>{{5, 0x0000E1, {Line(0, 475, 317, 475)}}}));
+    EXPECT_EQ(PensOf([](HDC dc) { ClearProgressBar(dc); }),
+              (std::vector<Pen>{{5, 0x808080, {Line(0, 475, 640, 475)}},
+                                {2, 0xFFFFFF, {Vertical(20, 480), Vertical(620, 480)}}}));
 }
 
 TEST(Overlays, TargetRingsBlinkOnlyForLitOne) {
     const COLORREF grey = 0xC8D0C8;
     for (int lit : {1, 0, 2, -1}) {
-        std::vector<Pen> pens = Pens(Recorded([lit](HDC dc) { DrawTargetRings(dc, 0, lit); }));
-        ASSERT_EQ(pens.size(), 3u) << lit;
-        const COLORREF colours[3] = {0x0000FF, 0x00FF00, 0xFF0000};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(pens[i].width, 2);
-            EXPECT_EQ(pens[i].colour, lit == 1 ? colours[i] : grey) << "lit " << lit << " square " << i;
-            EXPECT_EQ(pens[i].strokes, (std::vector<std::vector<LONG>>{Square(320, 240, 5 * (i + 1))}));
-        }
+        SCOPED_TRACE("lit " + std::to_string(lit));
+        const bool red = lit == 1;
+        EXPECT_EQ(PensOf([lit](HDC dc) { DrawTargetRings(dc, 0, lit); }),
+                  (std::vector<Pen>{{2, red ? 0x0000FF : grey, {Square(320, 240, 5)}},
+                                    {2, red ? 0x00FF00 : grey, {Square(320, 240, 10)}},
+                                    {2, red ? 0xFF0000 : grey, {Square(320, 240, 15)}}}));
     }
 }
 
 TEST(Overlays, TouchedMarkerIsThreeYellowSquares) {
-    std::vector<Pen> pens = Pens(Recorded([](HDC dc) { DrawTouchedMarker(dc, 8, k640); }));
+    std::vector<Pen> pens = PensOf([](HDC dc) { DrawTouchedMarker(dc, 8, k640); });
     ASSERT_EQ(pens.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(pens[i].colour, 0x00FFFFu);
@@ -202,12 +191,12 @@ TEST(Overlays, TouchedMarkerIsThreeYellowSquares) {
 }
 
 TEST(Overlays, At320x240TheTopLeftTargetIsClippedAtTheCorner) {
-    std::vector<Pen> pens = Pens(Recorded([](HDC dc) { DrawTargetRings(dc, 4, 1, ScreenSize{320, 240}); }));
+    std::vector<Pen> pens = PensOf([](HDC dc) { DrawTargetRings(dc, 4, 1, ScreenSize{320, 240}); });
     ASSERT_EQ(pens.size(), 3u);
     EXPECT_EQ(pens[2].strokes[0], Square(10, 7, 15));
     EXPECT_EQ(pens[2].strokes[0][0], -5);
     EXPECT_EQ(pens[2].strokes[0][1], -8);
-    std::vector<Pen> frame = Pens(Recorded([](HDC dc) { DrawCalibrationFrame(dc, ScreenSize{320, 240}); }));
+    std::vector<Pen> frame = PensOf([](HDC dc) { DrawCalibrationFrame(dc, ScreenSize{320, 240}); });
     ASSERT_EQ(frame.size(), 1u);
     EXPECT_EQ(frame[0].strokes[0], Horizontal(7, 320));
     EXPECT_EQ(frame[0].strokes[3], Vertical(310, 240));

@@ -18,14 +18,19 @@ void Open(Script& s) {
     s.Show(ParametersPage).Do([] { Sim()->ClearHistory(); });
 }
 
+// The same, then check, in a sheet of its own.
+void OnThePage(std::function<void()> check) {
+    Script s;
+    Open(s);
+    s.Do(check).CloseSheet().RunSheet();
+}
+
 }  // namespace
 
 using ParametersPageTest = GuiTest;
 
 TEST_F(ParametersPageTest, ShowsTheControllersValuesAndTheFiveLevels) {
-    Script s;
-    Open(s);
-    s.Do([] {
+    OnThePage([] {
         ASSERT_EQ(List(LB_GETCOUNT), 5);
         const wchar_t* texts[5] = {L"Low Sensitivity", L"Normal Sensitivity", L"More Sensitivity",
                                    L"Very Sensitivity", L"Most Sensitivity"};
@@ -40,37 +45,25 @@ TEST_F(ParametersPageTest, ShowsTheControllersValuesAndTheFiveLevels) {
         EXPECT_EQ(Slider(TBM_GETRANGEMIN), 200);
         EXPECT_EQ(Slider(TBM_GETRANGEMAX), 1275);  // the most the controller's field can hold
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(ParametersPageTest, SensitivityZeroOrOneShowLowAndOthersTheirLevel) {
     for (auto [record, index] : {std::pair{"0000", 0}, {"0100", 0}, {"0300", 2}, {"0400", 3}, {"0900", 0}}) {
         Install(std::string("records=9C:") + record);
-        Script s;
-        Open(s);
-        s.Do([index = index] { EXPECT_EQ(List(LB_GETCURSEL), index); });
-        s.CloseSheet();
-        s.RunSheet();
+        OnThePage([index = index] { EXPECT_EQ(List(LB_GETCURSEL), index); });
     }
 }
 
 TEST_F(ParametersPageTest, ConfirmWithoutAChangeWritesNothing) {
-    Script s;
-    Open(s);
-    s.Do([] {
+    OnThePage([] {
         Click(IDC_PARAMETERS_CONFIRM);
         Click(IDC_PARAMETERS_CONFIRM);
     });
-    s.CloseSheet();
-    s.RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
 }
 
 TEST_F(ParametersPageTest, OneChangeWritesExactlyOneTriplet) {
-    Script s;
-    Open(s);
-    s.Do([] {
+    OnThePage([] {
         List(LB_SETCURSEL, 2);
         Click(IDC_PARAMETERS_CONFIRM);
         EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"GP9C", "SP9C0300", "R"}));
@@ -83,17 +76,13 @@ TEST_F(ParametersPageTest, OneChangeWritesExactlyOneTriplet) {
         Click(IDC_PARAMETERS_CONFIRM);
         EXPECT_TRUE(Sim()->Frames().empty());
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(ParametersPageTest, OutOfRangeOrFailedReadIsWrittenClampedOnConfirm) {
     for (const char* knobs : {"records=9A:0A00", "fail=15"}) {
         Install(knobs);
         bool failedRead = std::string(knobs) == "fail=15";
-        Script s;
-        Open(s);
-        s.Do([failedRead] {
+        OnThePage([failedRead] {
             EXPECT_EQ(ControlText(IDC_PARAMETERS_TIME_EDIT), failedRead ? L"0" : L"50");
             EXPECT_EQ(Slider(TBM_GETPOS), 200);
             if (failedRead) {
@@ -102,8 +91,6 @@ TEST_F(ParametersPageTest, OutOfRangeOrFailedReadIsWrittenClampedOnConfirm) {
             Sim()->Config().failRequests.clear();
             Click(IDC_PARAMETERS_CONFIRM);
         });
-        s.CloseSheet();
-        s.RunSheet();
         // Only the time differs from what was read; a failed sensitivity read shows
         // "Low Sensitivity", which is also what the page remembers.
         EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"GP9A", "SP9A2800", "R"})) << knobs;
@@ -111,9 +98,7 @@ TEST_F(ParametersPageTest, OutOfRangeOrFailedReadIsWrittenClampedOnConfirm) {
 }
 
 TEST_F(ParametersPageTest, KeyboardMovesTheTrackbarAndTheBoxFollowsOnlyAtTheEnd) {
-    Script s;
-    Open(s);
-    s.Do([] {
+    OnThePage([] {
         HWND slider = PageControl(IDC_PARAMETERS_TIME_SLIDER);
         SendMessageW(slider, WM_KEYDOWN, VK_NEXT, 0);  // a page to the right
         LRESULT moved = Slider(TBM_GETPOS);
@@ -126,20 +111,14 @@ TEST_F(ParametersPageTest, KeyboardMovesTheTrackbarAndTheBoxFollowsOnlyAtTheEnd)
         snprintf(expected, sizeof expected, "SP9A%02X00", (unsigned)(moved / 5));
         EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"GP9A", expected, "R"}));
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(ParametersPageTest, TypingIntoTheBoxChangesNothing) {
-    Script s;
-    Open(s);
-    s.Do([] {
+    OnThePage([] {
         SetWindowTextW(PageControl(IDC_PARAMETERS_TIME_EDIT), L"2000");
         Click(IDC_PARAMETERS_CONFIRM);
         EXPECT_TRUE(Sim()->Frames().empty());
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(ParametersPageTest, MostSensitivityIsRefusedAndTheNextActivationShowsTheController) {
@@ -153,8 +132,7 @@ TEST_F(ParametersPageTest, MostSensitivityIsRefusedAndTheNextActivationShowsTheC
      })
         .Reshow(ParametersPage)
         .Do([] { EXPECT_EQ(List(LB_GETCURSEL), 1); });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }
 
 TEST_F(ParametersPageTest, ActivationCostsTwoReadsAndAChangeIsWhatTheNextOneShows) {
@@ -170,7 +148,6 @@ TEST_F(ParametersPageTest, ActivationCostsTwoReadsAndAChangeIsWhatTheNextOneShow
             EXPECT_EQ(ControlText(IDC_PARAMETERS_TIME_EDIT), L"1275");
             EXPECT_EQ(Slider(TBM_GETPOS), 1275);
         });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_EQ(emu->Record("9A"), "FF00");
 }

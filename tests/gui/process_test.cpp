@@ -59,10 +59,8 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM context) {
     ProcessWindows* p = reinterpret_cast<ProcessWindows*>(context);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    wchar_t cls[64] = {0};
-    GetClassNameW(w, cls, 64);
     // The simulator's stand-in for the shell taskbar is the shell's, not the program's.
-    if (pid == p->pid && IsWindowVisible(w) && wcscmp(cls, L"HHTaskBar") != 0) p->windows.push_back(w);
+    if (pid == p->pid && IsWindowVisible(w) && ClassName(w) != L"HHTaskBar") p->windows.push_back(w);
     return TRUE;
 }
 

@@ -44,8 +44,7 @@ TEST_F(SettingsPageTest, ActivationShowsTheDriversValues) {
     s.Do([] { Sim()->SetDriverState(1, 1, 0); });
     s.Reshow(SettingsPage);
     s.Do([] { EXPECT_EQ(CheckedOf(kModes, 3), 0); });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
 }
 
@@ -62,51 +61,43 @@ TEST_F(SettingsPageTest, RotationAboveThreeLeavesTheButtonsAsTheyWere) {
     });
     s.Reshow(SettingsPage);
     s.Do([] { EXPECT_EQ(CheckedOf(kRotations, 4), 3); });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }
 
 TEST_F(SettingsPageTest, FailedReadsLeaveRotationAloneShowDrawingAndEnabled) {
     Install("rotation=2,touchmode=3,disabled=1,fail=7;25;10");
-    Script s;
-    s.Show(SettingsPage).Do([] {
+    Script::OnPage(SettingsPage, [] {
         EXPECT_EQ(CheckedOf(kRotations, 4), -1);
         EXPECT_EQ(CheckedOf(kModes, 3), 1);
         EXPECT_FALSE(IsChecked(IDC_SETTINGS_DISABLE));
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(SettingsPageTest, ClicksReachTheDriverAndTheControllerAtOnce) {
     Install("touchmode=1");
-    Script s;
-    s.Show(SettingsPage)
-        .Do([] {
-            Sim()->ClearHistory();
-            Click(IDC_SETTINGS_BUTTON);
-            EXPECT_EQ(Sim()->Frames(), std::vector<std::string>{"MP"});
-            EXPECT_EQ(Sim()->TouchMode(), 3);
-            Click(IDC_SETTINGS_DRAWING);
-            EXPECT_EQ(Sim()->TouchMode(), 2);
-            Click(IDC_SETTINGS_DESKTOP);
-            Click(IDC_SETTINGS_DESKTOP);  // already checked: sent again
-            EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"MP", "MS", "MS", "MS"}));
-            EXPECT_EQ(Sim()->TouchMode(), 1);
+    Script::OnPage(SettingsPage, [] {
+        Sim()->ClearHistory();
+        Click(IDC_SETTINGS_BUTTON);
+        EXPECT_EQ(Sim()->Frames(), std::vector<std::string>{"MP"});
+        EXPECT_EQ(Sim()->TouchMode(), 3);
+        Click(IDC_SETTINGS_DRAWING);
+        EXPECT_EQ(Sim()->TouchMode(), 2);
+        Click(IDC_SETTINGS_DESKTOP);
+        Click(IDC_SETTINGS_DESKTOP);  // already checked: sent again
+        EXPECT_EQ(Sim()->Frames(), (std::vector<std::string>{"MP", "MS", "MS", "MS"}));
+        EXPECT_EQ(Sim()->TouchMode(), 1);
 
-            Click(IDC_SETTINGS_ROTATE_270);
-            EXPECT_EQ(Sim()->Rotation(), 3);
-            Click(IDC_SETTINGS_ROTATE_90);
-            Click(IDC_SETTINGS_ROTATE_90);
-            EXPECT_EQ(Sim()->Rotation(), 1);
+        Click(IDC_SETTINGS_ROTATE_270);
+        EXPECT_EQ(Sim()->Rotation(), 3);
+        Click(IDC_SETTINGS_ROTATE_90);
+        Click(IDC_SETTINGS_ROTATE_90);
+        EXPECT_EQ(Sim()->Rotation(), 1);
 
-            Click(IDC_SETTINGS_DISABLE);
-            EXPECT_EQ(Sim()->TouchDisabled(), 1);
-            Click(IDC_SETTINGS_DISABLE);
-            EXPECT_EQ(Sim()->TouchDisabled(), 0);
-        });
-    s.CloseSheet();
-    s.RunSheet();
+        Click(IDC_SETTINGS_DISABLE);
+        EXPECT_EQ(Sim()->TouchDisabled(), 1);
+        Click(IDC_SETTINGS_DISABLE);
+        EXPECT_EQ(Sim()->TouchDisabled(), 0);
+    });
     // The settings requests in order, each with its one byte.
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> settings;
     for (const DriverCall& c : emu->Calls())
@@ -120,8 +111,7 @@ TEST_F(SettingsPageTest, ClicksReachTheDriverAndTheControllerAtOnce) {
 }
 
 TEST_F(SettingsPageTest, DisabledControlsAndUncheckedGroupsSendNothing) {
-    Script s;
-    s.Show(SettingsPage).Do([] {
+    Script::OnPage(SettingsPage, [] {
         Sim()->ClearHistory();
         for (int id : {IDC_SETTINGS_SOFT, IDC_SETTINGS_HARD, IDC_SETTINGS_RIGHT_CLICK, IDC_SETTINGS_UP_SOUND,
                        IDC_SETTINGS_DOWN_SOUND}) {
@@ -136,8 +126,6 @@ TEST_F(SettingsPageTest, DisabledControlsAndUncheckedGroupsSendNothing) {
         SendMessageW(CurrentPage(), WM_COMMAND, IDC_SETTINGS_ROTATE_180, 0);
         EXPECT_TRUE(Sim()->GetTrace().Lines().empty());
     });
-    s.CloseSheet();
-    s.RunSheet();
 }
 
 TEST_F(SettingsPageTest, AChangeIsWhatTheNextActivationShows) {
@@ -153,6 +141,5 @@ TEST_F(SettingsPageTest, AChangeIsWhatTheNextActivationShows) {
         EXPECT_EQ(CheckedOf(kModes, 3), 2);
         EXPECT_TRUE(IsChecked(IDC_SETTINGS_DISABLE));
     });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }

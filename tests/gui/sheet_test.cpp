@@ -50,41 +50,29 @@ ScreenPixels Screenshot(HWND window) {
 
 // The program's state as it starts, taken while this binary starts: before
 // any test or fixture has touched it.
-struct StartState {
-    PortHandle driver;
-    uint8_t mode, point;
-    Capture capture;
-    int32_t active, ticks;
-    uintptr_t timer;
-    HWND window, taskbar;
-    RECT savedTaskbar;
-    int32_t penDown, ink, grid;
-    PenPoint lastPen;
-    CalibrationPoint firstPair, lastPair;
+const std::pair<const char*, bool> kAtStart[] = {
+    {"no driver is open", DriverHandle == PORT_INVALID_HANDLE},
+    {"calibration mode 0", CalibrationMode == 0},
+    {"point 0", CurrentPointIndex == 0},
+    {"capture idle", CaptureState == CaptureIdle},
+    {"no run active", CalibrationActive == 0},
+    {"no ticks", TickCount == 0},
+    {"no timer", CalibrationTimer == 0},
+    {"no full-screen window", FullScreenWindow == NULL},
+    {"no taskbar", TaskbarWindow == NULL},
+    {"no saved taskbar rectangle", SameRect(SavedTaskbarRect, RECT{0, 0, 0, 0})},
+    {"pen up", PenDown == 0},
+    {"no ink", InkPresent == 0},
+    {"no grid", GridShown == 0},
+    {"no last pen point", LastPenPoint.x + LastPenPoint.y == 0},
+    {"an empty table",
+     (CalibrationTable[0].x | CalibrationTable[0].y | CalibrationTable[8].x | CalibrationTable[8].y) == 0},
 };
-const StartState kAtStart = {DriverHandle,      CalibrationMode,     CurrentPointIndex, CaptureState,
-                             CalibrationActive, TickCount,           CalibrationTimer,  FullScreenWindow,
-                             TaskbarWindow,     SavedTaskbarRect,    PenDown,           InkPresent,
-                             GridShown,         LastPenPoint,        CalibrationTable[0], CalibrationTable[8]};
 
 }  // namespace
 
 TEST(ProgramStart, NoDriverIsOpenAndEveryOtherStateIsZero) {
-    EXPECT_EQ(kAtStart.driver, PORT_INVALID_HANDLE);
-    EXPECT_EQ(kAtStart.mode, 0);
-    EXPECT_EQ(kAtStart.point, 0);
-    EXPECT_EQ(kAtStart.capture, CaptureIdle);
-    EXPECT_EQ(kAtStart.active, 0);
-    EXPECT_EQ(kAtStart.ticks, 0);
-    EXPECT_EQ(kAtStart.timer, 0u);
-    EXPECT_EQ(kAtStart.window, (HWND)NULL);
-    EXPECT_EQ(kAtStart.taskbar, (HWND)NULL);
-    EXPECT_TRUE(SameRect(kAtStart.savedTaskbar, RECT{0, 0, 0, 0}));
-    EXPECT_EQ(kAtStart.penDown, 0);
-    EXPECT_EQ(kAtStart.ink, 0);
-    EXPECT_EQ(kAtStart.grid, 0);
-    EXPECT_EQ(kAtStart.lastPen.x + kAtStart.lastPen.y, 0);
-    EXPECT_EQ(kAtStart.firstPair.x | kAtStart.firstPair.y | kAtStart.lastPair.x | kAtStart.lastPair.y, 0);
+    for (const auto& [what, holds] : kAtStart) EXPECT_TRUE(holds) << what;
 }
 
 TEST_F(SheetTest, OpensTitledOnTheDevicePageWithSixTabsInOrder) {
@@ -141,8 +129,7 @@ TEST_F(SheetTest, TheBannerLeavesTheExitButtonAlone) {
 
 TEST_F(SheetTest, ClosingTheSheetEndsIt) {
     Script s;
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
     EXPECT_FALSE(SheetWindow());
 }
 
@@ -174,6 +161,5 @@ TEST_F(SheetTest, EveryPageLetsTheUserLeave) {
              EXPECT_EQ(c.proc(page, WM_TIMER, 0, 0), FALSE);
          }
      });
-    s.CloseSheet();
-    s.RunSheet();
+    s.CloseSheet().RunSheet();
 }

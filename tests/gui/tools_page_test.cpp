@@ -4,28 +4,24 @@
 
 namespace {
 
-// Presses a button that shows a message box, and reads and closes the box.
-void PressForMessage(Script& s, int button, const wchar_t* caption, std::wstring* text) {
-    s.Open([button] { PostClick(button); })
+// Presses a button of the Tools page, in a sheet of its own, and reads and
+// closes the message box it shows.
+std::wstring MessageOf(int button, const wchar_t* caption) {
+    std::wstring text;
+    Script()
+        .Show(ToolsPage)
+        .Open([button] { PostClick(button); })
         .WaitFor([caption] { return FindMessageBox(caption) != NULL; })
-        .Do([caption, text] {
+        .Do([caption, &text] {
             HWND box = FindMessageBox(caption);
-            *text = MessageBoxText(box);
+            text = MessageBoxText(box);
             // Owned by the page, whose top-level window, the sheet, owns the box.
             EXPECT_EQ(GetWindow(box, GW_OWNER), SheetWindow());
             CloseMessageBox(box);
         })
-        .WaitFor([caption] { return FindMessageBox(caption) == NULL; });
-}
-
-// The text of the message a button of the Tools page shows, in a sheet of its own.
-std::wstring MessageOf(int button, const wchar_t* caption) {
-    std::wstring text;
-    Script s;
-    s.Show(ToolsPage);
-    PressForMessage(s, button, caption, &text);
-    s.CloseSheet();
-    s.RunSheet();
+        .WaitFor([caption] { return FindMessageBox(caption) == NULL; })
+        .CloseSheet()
+        .RunSheet();
     return text;
 }
 
@@ -62,22 +58,19 @@ TEST_F(ToolsPageTest, DefaultsRestoresTheFactoryRecords) {
 }
 
 TEST_F(ToolsPageTest, DrawOpensTheWindowOverTheSheetAndCollapsesTheTaskbar) {
-    const RECT original = {0, 454, 640, 480};
-    HWND taskbar = CreateTaskbar(original);
+    Taskbar taskbar;
     Script s;
     s.Show(ToolsPage)
         .Do([] { Click(IDC_TOOLS_DRAW); })
-        .Do([taskbar] {
+        .Do([&taskbar] {
             ASSERT_TRUE(FullScreenWindow);
             EXPECT_TRUE(IsWindowVisible(FullScreenWindow));
             EXPECT_TRUE(IsWindow(SheetWindow()));
-            EXPECT_TRUE(SameRect(WindowRect(taskbar), RECT{0, 0, 0, 0}));
+            EXPECT_TRUE(taskbar.Collapsed());
             PostMessageW(FullScreenWindow, WM_KEYDOWN, VK_ESCAPE, 0);
         })
         .WaitFor([] { return !IsWindow(FullScreenWindow); })
-        .Do([taskbar, original] { EXPECT_TRUE(SameRect(WindowRect(taskbar), original)); });
-    s.CloseSheet();
-    s.RunSheet();
+        .Do([&taskbar] { EXPECT_TRUE(taskbar.InPlace()); });
+    s.CloseSheet().RunSheet();
     EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
-    DestroyWindow(taskbar);
 }

@@ -68,15 +68,11 @@ TEST_F(CaptureTest, OddSumsLoseTheirHalf) {
 }
 
 TEST_F(CaptureTest, PositionsBeyondTheModeStoreNothing) {
-    DrvSelectCalibrationPoint(9, 9);
-    emu->TouchDown(1, 1);
-    EXPECT_EQ(CaptureCalibrationSample(), 0);
-    DrvSelectCalibrationPoint(5, 5);
-    emu->TouchDown(1, 1);
-    EXPECT_EQ(CaptureCalibrationSample(), 0);
-    DrvSelectCalibrationPoint(0, 7);
-    emu->TouchDown(1, 1);
-    EXPECT_EQ(CaptureCalibrationSample(), 0);
+    for (auto [point, mode] : {std::pair{9, 9}, {5, 5}, {0, 7}}) {
+        DrvSelectCalibrationPoint(point, mode);
+        emu->TouchDown(1, 1);
+        EXPECT_EQ(CaptureCalibrationSample(), 0) << "point " << point << " of mode " << mode;
+    }
     for (const CalibrationPoint& p : CalibrationTable) EXPECT_EQ(p.x, -7);
 }
 

@@ -72,45 +72,44 @@ TEST(Framing, BodiesUpToThirteenCharacters) {
 
 using ExchangeTest = SimTest;
 
-TEST_F(ExchangeTest, SilentControllerGetsExactlyFourWritesAndFourSettleDelays) {
-    Install("silent=1");
-    uint64_t start = emu->Clock().Now();
-    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 4);
-    EXPECT_EQ(emu->Clock().Now() - start, 4u * kSettleMs);
-}
-
-TEST_F(ExchangeTest, RepliesAfterNoiseEchoOrLatePassWhereThePartSays) {
-    Install("echo=1");
-    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 1);
-
-    Install("garbage=1");
-    EXPECT_FALSE(ExchangeText("RD", LenientAcknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 4);
-
-    // A reply later than the settle delay misses its own attempt and is read by the next.
-    Install("latency=300");
-    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 2);
-}
-
-TEST_F(ExchangeTest, OverflowIsPurgedUnreadAndStillBoundedByFourAttempts) {
-    // Every reply comes behind a flood: without the bound this never ends.
-    Install("overflow=1");
-    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 4);
-    EXPECT_TRUE(emu->CallsOf(RequestRead).empty());
-    EXPECT_EQ(emu->CallsOf(RequestPurge).size(), 8u);  // a purge before each write and after each flood
-}
-
-TEST_F(ExchangeTest, PendingCountOf254IsReadAnd255IsPurged) {
-    Install("overflow=251");  // 251 + the 3-byte acknowledgement = 254
-    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->CallsOf(RequestRead).size(), 1u);
-    Install("overflow=252");  // 255
-    EXPECT_FALSE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_TRUE(emu->CallsOf(RequestRead).empty());
+// What one exchange costs under each fault: it passes or fails within four
+// attempts, each a purge, a write and one settle delay.
+TEST_F(ExchangeTest, UnderEachFaultAnExchangePassesOrFailsWithinItsAttempts) {
+    struct Case {
+        const char* knobs;
+        const char* body;
+        ReplyCheck check;
+        bool passes;
+        int writes, reads, purges;
+    };
+    const Case cases[] = {
+        {"silent=1", "R", Acknowledgement, false, 4, 4, 4},
+        {"echo=1", "R", Acknowledgement, true, 1, 1, 1},
+        {"garbage=1", "RD", LenientAcknowledgement, false, 4, 4, 4},
+        // A reply later than the settle delay misses its own attempt and is read by the next.
+        {"latency=300", "R", Acknowledgement, true, 2, 2, 2},
+        // Every reply comes behind a flood: purged unread, before each write and
+        // after each flood; without the bound this never ends.
+        {"overflow=1", "R", Acknowledgement, false, 4, 0, 8},
+        {"overflow=251", "R", Acknowledgement, true, 1, 1, 1},  // 251 + the 3-byte acknowledgement = 254
+        {"overflow=252", "R", Acknowledgement, false, 4, 0, 8},  // 255
+        // Nothing arrives, but the driver says six bytes wait and six were read:
+        // the cleared buffer gives even the lenient check nothing to pass on.
+        {"silent=1,pending=6,count=14:6", "R", LenientAcknowledgement, false, 4, 4, 4},
+        // The driver claims 4000 bytes for a read of 3: judging them would read far
+        // past the 255-byte reply buffer.
+        {"count=14:4000", "R", Acknowledgement, true, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.knobs);
+        Install(c.knobs);
+        uint64_t start = emu->Clock().Now();
+        EXPECT_EQ(ExchangeText(c.body, c.check, kSettleMs, nullptr), c.passes);
+        EXPECT_EQ(emu->WriteCount(), c.writes);
+        EXPECT_EQ(emu->CallsOf(RequestRead).size(), (size_t)c.reads);
+        EXPECT_EQ(emu->CallsOf(RequestPurge).size(), (size_t)c.purges);
+        EXPECT_EQ(emu->Clock().Now() - start, c.writes * kSettleMs);
+    }
 }
 
 TEST_F(ExchangeTest, CalibrationCommandAndTouchMode) {
@@ -195,44 +194,18 @@ TEST_F(ExchangeTest, EachAttemptPurgesWritesAndReads) {
     EXPECT_EQ(emu->CallsOf(RequestRead)[0].outSize, 8u);
 }
 
-TEST_F(ExchangeTest, OnlyBytesThatArrivedAreJudged) {
-    // Nothing arrives, but the driver says six bytes wait and six were read:
-    // the cleared buffer gives even the lenient check nothing to pass on.
-    Install("silent=1,pending=6,count=14:6");
-    EXPECT_FALSE(ExchangeText("R", LenientAcknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->CallsOf(RequestRead).size(), 4u);
-}
-
 TEST_F(ExchangeTest, ABodyTooLongForAFrameIsNotSent) {
     EXPECT_FALSE(ExchangeBody("12345678901234", 14, Acknowledgement, kSettleMs, nullptr));
     EXPECT_TRUE(emu->Calls().empty());
 }
 
-TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgement) {
-    ResetOnClose();
-    EXPECT_EQ(emu->WriteCount(), 1);
-    Install("silent=1");
-    ResetOnClose();
-    EXPECT_EQ(emu->WriteCount(), 4);
-    Install("echo=1");  // the head is the echo "\x01R\r": no '0' at index 1
-    ResetOnClose();
-    EXPECT_EQ(emu->WriteCount(), 4);
-}
-
-TEST_F(ExchangeTest, ResetOnCloseSettlesTwoHundredMillisecondsPerAttempt) {
-    uint64_t start = emu->Clock().Now();
-    ResetOnClose();
-    EXPECT_EQ(emu->Clock().Now() - start, 200u);
-    Install("silent=1");
-    start = emu->Clock().Now();
-    ResetOnClose();
-    EXPECT_EQ(emu->Clock().Now() - start, 800u);
-}
-
-TEST_F(ExchangeTest, AReadCountBeyondWhatWasAskedForIsNeverJudged) {
-    // The driver claims 4000 bytes for a read of 3: judging them would read far
-    // past the 255-byte reply buffer.
-    Install("count=14:4000");
-    EXPECT_TRUE(ExchangeText("R", Acknowledgement, kSettleMs, nullptr));
-    EXPECT_EQ(emu->WriteCount(), 1);
+TEST_F(ExchangeTest, ResetOnCloseStopsAtTheHeadOfAnAcknowledgementAndSettlesPerAttempt) {
+    // echo=1: the head is the echo "\x01R\r", with no '0' at index 1.
+    for (auto [knobs, writes] : {std::pair{"", 1}, {"silent=1", 4}, {"echo=1", 4}}) {
+        Install(knobs);
+        uint64_t start = emu->Clock().Now();
+        ResetOnClose();
+        EXPECT_EQ(emu->WriteCount(), writes) << knobs;
+        EXPECT_EQ(emu->Clock().Now() - start, 200u * writes) << knobs;
+    }
 }

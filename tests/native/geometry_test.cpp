@@ -43,22 +43,20 @@ TEST(OverlayGeometry, GridAndToleranceBandAt640x480) {
     }
 }
 
-TEST(OverlayGeometry, ToleranceIsThousandthsOfEachExtent) {
-    ScreenLine t[20];
-    ToleranceLines(800, 600, 10, t);  // 8 and 6 pixels
-    EXPECT_TRUE(Same(t[0], 392, 0, 392, 600));
-    EXPECT_TRUE(Same(t[1], 408, 0, 408, 600));
-    EXPECT_TRUE(Same(t[2], 0, 294, 800, 294));
-    EXPECT_TRUE(Same(t[3], 0, 306, 800, 306));
-}
-
-TEST(OverlayGeometry, ToleranceBelowOnePixelFallsOnTheGridLine) {
-    ScreenLine t[20];
-    ToleranceLines(90, 60, 10, t);  // 90 * 10 < 1000
-    EXPECT_EQ(t[0].from.x, 45);
-    EXPECT_EQ(t[1].from.x, 45);
-    EXPECT_EQ(t[2].from.y, 30);
-    EXPECT_EQ(t[3].from.y, 30);
+// The band around the middle lines: at 800x600, 8 and 6 pixels; at 90x60
+// (90 * 10 < 1000) it falls on the grid line.
+TEST(OverlayGeometry, ToleranceIsThousandthsOfEachExtentAndBelowAPixelFallsOnTheGridLine) {
+    const struct {
+        int width, height, left, right, top, bottom;
+    } cases[] = {{800, 600, 392, 408, 294, 306}, {90, 60, 45, 45, 30, 30}};
+    for (const auto& c : cases) {
+        ScreenLine t[20];
+        ToleranceLines(c.width, c.height, 10, t);
+        EXPECT_TRUE(Same(t[0], c.left, 0, c.left, c.height)) << c.width;
+        EXPECT_TRUE(Same(t[1], c.right, 0, c.right, c.height)) << c.width;
+        EXPECT_TRUE(Same(t[2], 0, c.top, c.width, c.top)) << c.width;
+        EXPECT_TRUE(Same(t[3], 0, c.bottom, c.width, c.bottom)) << c.width;
+    }
 }
 
 TEST(OverlayGeometry, ProgressBarGrowsFromTheLeftAndOverrunsAtTheEnd) {

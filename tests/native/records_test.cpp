@@ -94,21 +94,20 @@ TEST_F(RecordsTest, AReadTakesOneSettleDelayAndAWriteThree) {
     EXPECT_EQ(emu->Clock().Now() - start, 600u);
 }
 
-TEST_F(RecordsTest, WrittenRightClickTimeReadsBack) {
-    SetRightClickTime(1004);
-    EXPECT_EQ(GetRightClickTime() * 5, 1000);
-}
-
-TEST_F(RecordsTest, RightClickTimeBeyondTheFieldIsStoredAsFF) {
-    SetRightClickTime(2200);
-    EXPECT_EQ(emu->Record("9A"), "FF00");
-    EXPECT_EQ(GetRightClickTime(), 255);
-    SetRightClickTime(1275);
-    EXPECT_EQ(emu->Record("9A"), "FF00");
-    SetRightClickTime(1280);  // 256: the first value past the field
-    EXPECT_EQ(emu->Record("9A"), "FF00");
-    SetRightClickTime(1270);
-    EXPECT_EQ(emu->Record("9A"), "FE00");
+// Stored in fifths, two hex digits: a time beyond the field is stored as FF.
+TEST_F(RecordsTest, WrittenRightClickTimeReadsBackAndBeyondTheFieldIsFF) {
+    const struct {
+        uint32_t time;
+        const char* record;
+        int readBack;
+    } cases[] = {{1004, "C800", 200}, {2200, "FF00", 255}, {1275, "FF00", 255},
+                 {1280, "FF00", 255},  // 256: the first value past the field
+                 {1270, "FE00", 254}};
+    for (const auto& c : cases) {
+        SetRightClickTime(c.time);
+        EXPECT_EQ(emu->Record("9A"), c.record) << c.time;
+        EXPECT_EQ(GetRightClickTime(), c.readBack) << c.time;
+    }
 }
 
 TEST_F(RecordsTest, SensitivityOutsideOneToFourSendsNothing) {
