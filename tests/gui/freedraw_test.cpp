@@ -201,6 +201,7 @@ TEST_F(FreeDrawTest, TaskbarCollapsesAndComesBackToItsExactRectangle) {
     PumpMessages();
     EXPECT_FALSE(IsWindow(w));
     EXPECT_TRUE(SameRect(WindowRect(taskbar), original));
+    EXPECT_EQ(ScreenPixel(300, 450), kTaskbarColour) << "the taskbar is back but was never asked to paint";
     DestroyWindow(taskbar);
 }
 
