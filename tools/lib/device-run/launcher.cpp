@@ -1,7 +1,7 @@
 // The CE loader's part, for the device's own executable under 32-bit Wine,
 // and the scenarios' host inside that one process.
 //
-//   launcher.exe DIR EXE SCENARIO...
+//   launcher.exe DIR EXE SCENARIO...      (the stand-ins beside launcher.exe)
 //
 // For each scenario (a: no driver; b, c: the simulator behind "FPD1:") a copy
 // of EXE is loaded as a module of its own (so each starts with fresh
@@ -164,6 +164,12 @@ int RunScenario(const wchar_t* exe, wchar_t scenario) {
     int moved = -1;
     Say("entry %lc: called\n", scenario);
     int result = CallChecked(entry, args, sizeof args, &moved);
+    // The device ends the process here. What the program left in the
+    // thread's queue (the sheet posts its WM_QUIT again) would end the next
+    // scenario's sheet at once.
+    MSG m;
+    while (PeekMessageW(&m, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     Say("entry %lc: returned %d, stack %s\n", scenario, result,
         moved == 0 ? "balanced" : moved > 0 ? "off: the entry removed its arguments" : "off");
     return result == 0 && moved == 0;
@@ -196,6 +202,29 @@ int Answer(int argc, wchar_t** argv) {
         int n = 0;
         while ((w = FindWindowExW(NULL, w, argc > 1 ? argv[1] : L"", NULL)) != NULL) n += IsWindowVisible(w) ? 1 : 0;
         Reply(L"%d\n", n);
+        return 0;
+    }
+    // The sheet's tabs, asked directly: the program's memory is ours.
+    if ((!wcscmp(verb, L"tabs") || !wcscmp(verb, L"tabcentre")) && Visible(kSheet)) {
+        HWND tabs = (HWND)SendMessageW(Visible(kSheet), PSM_GETTABCONTROL, 0, 0);
+        if (!tabs) return 1;
+        if (!wcscmp(verb, L"tabs")) {
+            int count = (int)SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+            for (int i = 0; i < count; ++i) {
+                wchar_t text[64] = {0};
+                TCITEMW item = {};
+                item.mask = TCIF_TEXT;
+                item.pszText = text;
+                item.cchTextMax = 64;
+                if (!SendMessageW(tabs, TCM_GETITEMW, i, (LPARAM)&item)) return 1;
+                Reply(L"%ls\n", item.pszText);
+            }
+            return 0;
+        }
+        RECT r;
+        if (argc < 2 || !SendMessageW(tabs, TCM_GETITEMRECT, _wtoi(argv[1]), (LPARAM)&r)) return 1;
+        MapWindowPoints(tabs, NULL, reinterpret_cast<POINT*>(&r), 2);
+        Reply(L"%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return 0;
     }
     wchar_t* probeArgs[8] = {(wchar_t*)L"probe"};
@@ -261,10 +290,14 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     lstrcpynW(g_dir, argv[1], MAX_PATH);
+    // The stand-ins are beside the launcher.
     wchar_t path[MAX_PATH];
-    swprintf(path, MAX_PATH, L"%ls\\COREDLL.dll", g_dir);
+    GetModuleFileNameW(NULL, path, MAX_PATH);
+    wchar_t* name = wcsrchr(path, L'\\');
+    if (!name) return 3;
+    lstrcpyW(name + 1, L"COREDLL.dll");
     g_coredll = LoadLibraryW(path);
-    swprintf(path, MAX_PATH, L"%ls\\COMMCTRL.dll", g_dir);
+    lstrcpyW(name + 1, L"COMMCTRL.dll");
     g_commctrl = LoadLibraryW(path);
     if (!g_coredll || !g_commctrl) {
         Say("launcher: the stand-ins do not load (%lu)\n", GetLastError());

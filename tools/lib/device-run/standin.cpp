@@ -70,6 +70,11 @@ constexpr int Pops(R(__cdecl*)(A...)) {
 }
 
 const char* LibraryOf(const char* name);
+#ifdef STANDIN_COREDLL
+const char kLibrary[] = "COREDLL.dll";
+#else
+const char kLibrary[] = "COMMCTRL.dll";
+#endif
 
 bool g_selfTesting = false;
 const char* g_lastMismatch = nullptr;
@@ -363,7 +368,7 @@ extern "C" int DeviceRunSelfTest() {
         bool cdeclToCaller = false;
         bool objected = ExportObjects(c.record, c.argument, &cdeclToCaller);
         bool good = objected == c.objects && cdeclToCaller;
-        printf("self-test: export %-30s %s%s\n", c.record->name, objected ? "caught" : "passed",
+        printf("self-test: %s export %-30s %s%s\n", kLibrary, c.record->name, objected ? "caught" : "passed",
                good ? "" : "  <-- WRONG");
         ok &= good;
     }
@@ -379,7 +384,7 @@ extern "C" int DeviceRunSelfTest() {
         bool stdcallToSystem = false;
         bool objected = TrampolineObjects(c.procedure, &stdcallToSystem);
         bool good = objected == c.objects && stdcallToSystem;
-        printf("self-test: trampoline %-26s %s%s\n", c.name, objected ? "caught" : "passed",
+        printf("self-test: %s trampoline %-26s %s%s\n", kLibrary, c.name, objected ? "caught" : "passed",
                good ? "" : "  <-- WRONG");
         ok &= good;
     }
