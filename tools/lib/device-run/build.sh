@@ -12,10 +12,12 @@ gen=$work/gen
 mkdir -p "$gen" "$work/bin"
 flags=(-std=c++17 -Os -Wall -Wextra -Werror -fno-exceptions -fno-rtti -I"$repo" -I"$gen")
 names() { sed -n 's/^[ \t]\+\([A-Za-z_0-9]\+\)[ \t]*;.*/\1/p' "$1"; }
+# "Name ; desktop-library" lines as EXPORT(Name, "desktop-library").
+exports() { sed -n 's/^[ \t]\+\([A-Za-z_0-9]\+\)[ \t]*;[ \t]*\([A-Za-z_0-9]\+\).*/EXPORT(\1, "\2")/p' "$1"; }
 
 for lib in coredll commctrl; do
   upper=$(echo "$lib" | tr a-z A-Z)
-  names "$repo/platform/wince/$lib.def" | sed 's/.*/EXPORT(&)/' >"$gen/$lib-exports.inc"
+  exports "$repo/platform/wince/$lib.def" >"$gen/$lib-exports.inc"
   {
     echo "LIBRARY $upper.dll"
     echo "EXPORTS"

@@ -8,8 +8,8 @@
 // system calls as __stdcall and that call the program's __cdecl procedure,
 // checking the stack pointer again.
 //
-// EXPORT_LIST names a file of EXPORT(Name) lines, generated from the
-// project's module definition; STANDIN_COREDLL adds the simulator, whose
+// EXPORT_LIST names a file of EXPORT(Name, "desktop-library") lines,
+// generated from the project's module definition; STANDIN_COREDLL adds the simulator, whose
 // CreateFileW answers "FPD1:" with the emulator, and the fault injection.
 #include <windows.h>
 #include <commctrl.h>
@@ -69,7 +69,6 @@ constexpr int Pops(R(__cdecl*)(A...)) {
     return 0;
 }
 
-const char* LibraryOf(const char* name);
 #ifdef STANDIN_COREDLL
 const char kLibrary[] = "COREDLL.dll";
 #else
@@ -81,14 +80,14 @@ const char* g_lastMismatch = nullptr;
 
 }  // namespace
 
-#define EXPORT(name) \
+#define EXPORT(name, library) \
     extern "C" {                                                                                                  \
-    Export g_export_##name = {#name, nullptr, ArgBytes(&::name), Pops(&::name), (void*)&::name, nullptr, 0}; \
+    Export g_export_##name = {#name, library, ArgBytes(&::name), Pops(&::name), (void*)&::name, nullptr, 0}; \
     }
 #include EXPORT_LIST
 #undef EXPORT
 
-#define EXPORT(name)                                  \
+#define EXPORT(name, library)                         \
     asm(".text\n.globl _StandIn_" #name "\n"         \
         "_StandIn_" #name ":\n"                       \
         "\tmovl $_g_export_" #name ", %eax\n"         \
@@ -98,7 +97,7 @@ const char* g_lastMismatch = nullptr;
 
 namespace {
 
-#define EXPORT(name) &g_export_##name,
+#define EXPORT(name, library) &g_export_##name,
 Export* const g_exports[] = {
 #include EXPORT_LIST
 };
@@ -161,7 +160,7 @@ extern "C" void ExportStackMismatch(Export* e, int moved) {
     InterlockedIncrement(&g_stackMismatches);
     if (!g_selfTesting)
         fprintf(stderr, "STACK MISMATCH: %s (%s) left the stack pointer %d bytes off its convention\n", e->name,
-                LibraryOf(e->name), moved);
+                e->library, moved);
 }
 
 extern "C" void TrampolineStackMismatch(Trampoline* t, int moved) {
@@ -264,24 +263,6 @@ void PreparePropertySheetW(Export*, uint32_t* args) {
 
 #endif
 
-// Where the desktop has each function, for the messages.
-const char* LibraryOf(const char* name) {
-    static const char* const kMsvcrt[] = {"strlen"};
-    static const char* const kKernel[] = {"CreateFileW", "DeviceIoControl", "Sleep"};
-    static const char* const kGdi[] = {"CreatePen",  "CreateSolidBrush", "DeleteObject", "GetStockObject",
-                                       "LineTo",     "MoveToEx",         "Polyline",     "SelectObject"};
-    static const char* const kComctl[] = {"InitCommonControlsEx", "PropertySheetW"};
-    for (const char* n : kMsvcrt)
-        if (!strcmp(n, name)) return "msvcrt";
-    for (const char* n : kKernel)
-        if (!strcmp(n, name)) return "kernel32";
-    for (const char* n : kGdi)
-        if (!strcmp(n, name)) return "gdi32";
-    for (const char* n : kComctl)
-        if (!strcmp(n, name)) return "comctl32";
-    return "user32";
-}
-
 #ifdef STANDIN_COREDLL
 }  // namespace
 // The simulator's two functions (sim/coredll_standin.cpp), desktop __stdcall.
@@ -292,7 +273,6 @@ namespace {
 
 struct Setup {
     Setup() {
-        for (Export* e : g_exports) e->library = LibraryOf(e->name);
         if (Export* e = Find("SetWindowLongW")) e->prepare = PrepareSetWindowLongW;
 #ifdef STANDIN_COREDLL
         if (Export* e = Find("RegisterClassW")) e->prepare = PrepareRegisterClassW;
