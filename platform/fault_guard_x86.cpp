@@ -58,14 +58,24 @@ void UnwindTo(GuardFrame* target, EXCEPTION_RECORD* record, CONTEXT* context) {
     }
 }
 
+// The dispatch is left the way the system's own handlers leave it: the
+// handler returns, and the system resumes from the context, through its own
+// continuation, which restores whatever the dispatch saved. A jump out of the
+// handler would skip that. The context is pointed at RunGuarded's landing,
+// as __builtin_longjmp would set the processor: frame pointer, resume
+// address, stack pointer.
 EXCEPTION_DISPOSITION GuardHandler(EXCEPTION_RECORD* record, void* establisher, CONTEXT* context, void*) {
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
     if (!IsGuardedFault(record->ExceptionCode)) return ExceptionContinueSearch;
+    // The system would refuse to continue it.
+    if (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE) return ExceptionContinueSearch;
     GuardFrame* frame = static_cast<GuardFrame*>(establisher);
     if (frame->onFault) frame->onFault(frame->context);
     UnwindTo(frame, record, context);
-    SetChainHead(frame->next);
-    __builtin_longjmp(frame->resume, 1);
+    context->Ebp = reinterpret_cast<DWORD>(frame->resume[0]);
+    context->Eip = reinterpret_cast<DWORD>(frame->resume[1]);
+    context->Esp = reinterpret_cast<DWORD>(frame->resume[2]);
+    return ExceptionContinueExecution;
 }
 
 }  // namespace
@@ -76,7 +86,12 @@ extern "C" int RunGuarded(void (*step)(void*), void* context, void (*onFault)(vo
     frame.onFault = onFault;
     frame.context = context;
     frame.next = ChainHead();
-    if (__builtin_setjmp(frame.resume)) return 0;  // GuardHandler came back here after a fault
+    if (__builtin_setjmp(frame.resume)) {
+        // The system resumed here after a fault. The dispatch put back the
+        // chain as it found it; the records above the guard are unwound.
+        SetChainHead(frame.next);
+        return 0;
+    }
     SetChainHead(&frame);
     step(context);
     SetChainHead(frame.next);

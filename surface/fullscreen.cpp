@@ -190,8 +190,10 @@ void CollapseTaskbar() {
 void CloseFullScreenWindow(HWND window) {
     DestroyWindow(window);
     if (TaskbarWindow) {
+        // Repainted as it comes back: a shell window paints only when asked,
+        // and nothing else asks it after it was collapsed to nothing.
         const RECT& r = SavedTaskbarRect;
-        MoveWindow(TaskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        MoveWindow(TaskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
     GridShown = 0;
     // A calibration ends with its window, whichever way it closed.

@@ -203,6 +203,7 @@ TEST_F(FreeDrawTest, TaskbarCollapsesAndComesBackToItsExactRectangle) {
     Escape();
     EXPECT_FALSE(IsWindow(w));
     EXPECT_TRUE(taskbar.InPlace());
+    EXPECT_EQ(ScreenPixel(300, 450), kTaskbarColour) << "the taskbar is back but was never asked to paint";
 }
 
 TEST_F(FreeDrawTest, WithoutATaskbarNothingElseMoves) {

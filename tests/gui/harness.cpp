@@ -225,7 +225,16 @@ void CloseMessageBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
 namespace {
 
-LRESULT CALLBACK TaskbarProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
+LRESULT CALLBACK TaskbarProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m != WM_PAINT) return DefWindowProcW(w, m, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    HBRUSH brush = CreateSolidBrush(kTaskbarColour);
+    FillRect(dc, &ps.rcPaint, brush);
+    DeleteObject(brush);
+    EndPaint(w, &ps);
+    return 0;
+}
 
 }  // namespace
 
@@ -282,6 +291,13 @@ void ExpectNoPollAfterTheUpload(const Emulator& emulator) {
             EXPECT_NE(c.code, RequestIsPointComplete) << "a tick polled for completion after the upload began";
         }
     }
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC dc = GetDC(NULL);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(NULL, dc);
+    return c;
 }
 
 COLORREF WindowPixel(int x, int y) {

@@ -79,8 +79,11 @@ std::wstring MessageBoxText(HWND box);
 void CloseMessageBox(HWND box);
 int CountMessageBoxes();
 
-// A stand-in for the shell taskbar, owned by the test.
+// A stand-in for the shell taskbar, owned by the test. Like a shell window it
+// paints itself (in kTaskbarColour) only when asked to.
+const COLORREF kTaskbarColour = RGB(0, 128, 255);
 HWND CreateTaskbar(const RECT& r);
+COLORREF ScreenPixel(int x, int y);
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
 

@@ -1,0 +1,118 @@
+/* The checked call paths of the device run's stand-in libraries (i686).
+
+   _CommonExport: every export of a stand-in jumps here with %eax pointing at
+   its Export record. The program called it as __cdecl, so its arguments stay
+   on the stack for the program to remove: they are copied, the record's
+   prepare hook may rewrite the copies, and the desktop function is called.
+   Afterwards the stack pointer must be where the desktop function's
+   convention puts it: `pops` bytes above the copies. Anything else is
+   reported with the record, and the stack pointer is put right.
+
+   _CommonTrampoline: every procedure the program hands to the system is
+   replaced by a small piece of code that jumps here with %eax pointing at
+   its Trampoline record. The system called it as __stdcall; the program's
+   procedure is __cdecl and must leave its arguments in place, which is
+   checked; then the trampoline removes them for the system.
+
+   Record layouts (checked by static_asserts in standin.cpp):
+     Export:     +0 name, +4 library, +8 argBytes, +12 pops, +16 target, +20 prepare, +24 calls
+     Trampoline: +0 code[12], +12 target, +16 argBytes, +20 calls, +24 kind */
+    .text
+
+    .globl _CommonExport
+_CommonExport:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl %eax, %ebx
+    movl 8(%ebx), %ecx
+    subl %ecx, %esp
+    leal 8(%ebp), %esi
+    movl %esp, %edi
+    shrl $2, %ecx
+    cld
+    rep movsl
+    movl %esp, %edi
+    lock incl 24(%ebx)
+    movl 20(%ebx), %eax
+    testl %eax, %eax
+    jz 1f
+    pushl %edi
+    pushl %ebx
+    call *%eax
+    movl %edi, %esp
+1:
+    call *16(%ebx)
+    movl %edi, %ecx
+    addl 12(%ebx), %ecx
+    cmpl %ecx, %esp
+    je 2f
+    movl %esp, %esi
+    movl %ecx, %esp
+    pushl %edx
+    pushl %eax
+    subl %ecx, %esi
+    pushl %esi
+    pushl %ebx
+    call _ExportStackMismatch
+    addl $8, %esp
+    popl %eax
+    popl %edx
+2:
+    lock incl _g_stackChecks
+    leal -12(%ebp), %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+
+    .globl _CommonTrampoline
+_CommonTrampoline:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl %eax, %ebx
+    movl 16(%ebx), %ecx
+    subl %ecx, %esp
+    leal 8(%ebp), %esi
+    movl %esp, %edi
+    shrl $2, %ecx
+    cld
+    rep movsl
+    movl %esp, %edi
+    lock incl 20(%ebx)
+    call *12(%ebx)
+    cmpl %edi, %esp
+    je 2f
+    movl %esp, %esi
+    movl %edi, %esp
+    pushl %edx
+    pushl %eax
+    subl %edi, %esi
+    pushl %esi
+    pushl %ebx
+    call _TrampolineStackMismatch
+    addl $8, %esp
+    popl %eax
+    popl %edx
+2:
+    lock incl _g_stackChecks
+    movl 16(%ebx), %ecx
+    leal -12(%ebp), %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    /* Return as __stdcall: the return address moves up over the arguments. */
+    pushl %eax
+    movl 4(%esp), %eax
+    movl %eax, 4(%esp,%ecx)
+    popl %eax
+    leal (%esp,%ecx), %esp
+    ret
+

@@ -1,0 +1,199 @@
+# The device run's scenarios, driven from outside with xdotool as a person
+# would, on whichever build is running: the device's own i686 code under
+# 32-bit Wine (probe answered inside the launcher's process) or the x86_64
+# simulator under wine64 (the probe as its own process).
+# Source after tools/lib/drive.sh, with probe(), $trace, $app_alive (a
+# command that says whether the program still runs) and $slow (a factor for
+# every wait) set.
+
+# Waits up to SECONDS * $slow for COMMAND to succeed.
+until_true() {
+  local limit=$(( $1 * slow * 10 ))
+  shift
+  for _ in $(seq "$limit"); do
+    "$@" && return 0
+    $app_alive || fail "the program ended (while waiting for: $*)"
+    sleep 0.1
+  done
+  return 1
+}
+has_count() { [ "$(count "$1")" -ge "$2" ]; }
+wait_count() { # PATTERN AT_LEAST [SECONDS]
+  until_true "${3:-10}" has_count "$1" "$2" || fail "trace has fewer than $2 lines matching '$1'"
+}
+shown() { probe wait "$1" 0 >/dev/null 2>&1; }
+not_shown() { probe gone "$1" 0 >/dev/null 2>&1; }
+wait_shown() { until_true "${2:-10}" shown "$1" || fail "no '$1' window"; }
+wait_gone() { until_true "${2:-10}" not_shown "$1" || fail "'$1' did not close"; }
+pause() { sleep "$(awk -v t="$1" -v s="$slow" 'BEGIN { print t * s / 10 }')"; }  # TENTHS, times $slow
+click() { xdotool mousemove "$1" "$2" click 1; pause 2; }
+goto_tab() { # N
+  local at
+  [ "$(probe tab)" = "$1" ] && return 0
+  at=$(probe tabcentre "$1") || fail "no tab $1"
+  click $at
+  until_true 5 tab_is "$1" || fail "a click on tab $1 did not select it"
+}
+tab_is() { [ "$(probe tab)" = "$1" ]; }
+read_message() { # CAPTION: prints the text and presses OK
+  local out
+  wait_shown "$1"
+  out=$(probe msgbox "$1") || fail "no '$1' message box"
+  echo "$out" | head -1
+  click $(echo "$out" | sed -n 2p)
+  wait_gone "$1"
+}
+pixel() { # X Y: the colour on the screen, as "r,g,b"
+  import -window root "$shots/pixel.png"
+  convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# A calibration with mouse presses at the targets: each press is held until
+# the program has taken its sample, however slowly it runs.
+calibrate() { # BUTTON POSITIONS...
+  local button=$1 n=0 touches selects
+  shift
+  touches=$(count " TOUCH ")
+  selects=$(count "REQ 19 ")
+  goto_tab 4
+  click_control 4 "$button"
+  wait_shown FreeDraw
+  for p in "$@"; do
+    n=$((n + 1))
+    xdotool mousemove $(target "$p") mousedown 1
+    wait_count " TOUCH " $((touches + n)) 10
+    # A completed point is polled for only after its sample was taken.
+    wait_count "REQ 20 " $(( $(count "REQ 20 ") + 1 )) 20
+    xdotool mouseup 1
+    if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects + n + 1)) 20; fi
+  done
+  wait_gone FreeDraw 30
+}
+
+scenario_no_driver() {
+  step "(a) without a driver: the ERROR box, then exit 0"
+  wait_shown ERROR 60
+  shown "Quillon Inc." && fail "the sheet is shown although the driver is missing"
+  local text
+  text=$(read_message ERROR)
+  [ "$text" = "Error to open front panel driver" ] || fail "the ERROR box says: $text"
+  echo "   ERROR: $text"
+}
+
+taskbar_grey="64,64,64"  # the simulator's stand-in taskbar, painted only on WM_PAINT
+
+scenario_simulator() {
+  step "(b) the simulator: every page"
+  wait_shown "Quillon Inc." 60
+  local tabs
+  tabs=$(probe tabs | paste -sd,)
+  [ "$tabs" = "General,Settings,Parameters,Tools,Device,Advance" ] || fail "the tabs read: $tabs"
+  [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
+  for t in 5 0 1 2 3 4; do goto_tab "$t"; done
+
+  step "(b) Settings: a click"
+  goto_tab 1
+  click_control 1 IDC_SETTINGS_ROTATE_270
+  wait_count "REQ 3 in=03 " 1
+
+  step "(b) Parameters: Confirm"
+  goto_tab 2
+  click_control 2 IDC_PARAMETERS_TIME_SLIDER
+  xdotool key Right  # a value that differs, or Confirm writes nothing
+  pause 3
+  click_control 2 IDC_PARAMETERS_CONFIRM
+  wait_count "TX SP9A" 1
+
+  step "(b) Advance: Confirm"
+  goto_tab 5
+  click_control 5 IDC_ADVANCE_DELAY_SLIDER
+  click_control 5 IDC_ADVANCE_CONFIRM
+  wait_count "TX SP9D" 1
+
+  step "(b) Tools: Information, Reset, Defaults"
+  goto_tab 3
+  click_control 3 IDC_TOOLS_INFORMATION
+  echo "   Information: $(read_message Information)"
+  click_control 3 IDC_TOOLS_RESET
+  [ "$(read_message Message)" = "Rest ok!" ] || fail "Reset did not say Rest ok!"
+  click_control 3 IDC_TOOLS_DEFAULTS
+  [ "$(read_message Message)" = "Rest default ok!" ] || fail "Defaults did not say Rest default ok!"
+
+  step "(b) Tools: Draw, a stroke, G, two Escapes; the taskbar painted again"
+  local resets
+  resets=$(count "TX R$")
+  click_control 3 IDC_TOOLS_DRAW
+  wait_shown FreeDraw
+  xdotool mousemove 100 300 mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
+  pause 3
+  xdotool key g
+  pause 3
+  xdotool key Escape
+  pause 3
+  xdotool key Escape
+  wait_gone FreeDraw
+  wait_count "TX R$" $((resets + 1))
+  pause 10
+  local bar
+  bar=$(pixel 320 $(( $(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[2] }') - 13 )))
+  echo "   taskbar after the close: $bar"
+  # Judged at the end, so that the scenario goes on to Exit either way.
+  [ "$bar" = "$taskbar_grey" ] || taskbar_blank="the taskbar is not painted after the close ($bar, not $taskbar_grey)"
+
+  step "(b) Calibration 5 and Calibration9 with mouse presses"
+  calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
+  wait_count " CAL " 1
+  calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
+  wait_count " CAL " 2
+  echo "   $(grep ' CAL ' "$trace" | tail -1 | cut -d' ' -f2-)"
+
+  step "(b) Exit"
+  goto_tab 0
+  click_control 0 IDC_GENERAL_EXIT
+  [ -z "${taskbar_blank:-}" ] || fail "$taskbar_blank"
+}
+
+# The frames of a trace, without their times: what the controller received
+# and what it answered.
+frames() { awk '$2 == "TX" || $2 == "RX" { $1 = ""; print substr($0, 2) }' "$@"; }
+
+# A fault of KIND (write: a write to address 0; raise: RaiseException) at
+# PLACE (1 the open step, 2 WM_CREATE, 3 the first WM_PAINT).
+fault_open() { # KIND PLACE
+  local before
+  before=$(probe faults | cut -d' ' -f1)
+  probe arm "$1" "$2" >/dev/null
+  if [ "$2" = 2 ]; then
+    # Only a calibration's window does something in WM_CREATE (its timer).
+    goto_tab 4
+    click_control 4 IDC_DEVICE_CALIBRATE_5
+  else
+    goto_tab 3
+    click_control 3 IDC_TOOLS_DRAW
+  fi
+  until_true 20 fault_raised "$before" || fail "the armed fault was never reached"
+  pause 5
+  [ "$(probe windowsof FreeDraw)" = 0 ] || fail "a full-screen window is open after the fault"
+  # The program goes on: a later window opens and closes.
+  goto_tab 3
+  click_control 3 IDC_TOOLS_DRAW
+  wait_shown FreeDraw
+  xdotool key Escape
+  wait_gone FreeDraw
+}
+fault_raised() { [ "$(probe faults | cut -d' ' -f1)" -gt "$1" ]; }
+
+scenario_faults() {
+  step "(c) faults in the open steps"
+  wait_shown "Quillon Inc." 60
+  local kind place
+  for kind in write raise; do
+    for place in 1 2 3; do
+      echo "   $kind in $(echo "open step|WM_CREATE|first WM_PAINT" | cut -d'|' -f"$place")"
+      fault_open "$kind" "$place"
+    done
+  done
+  step "(c) Exit"
+  goto_tab 0
+  click_control 0 IDC_GENERAL_EXIT
+}
