@@ -21,7 +21,7 @@
 
 extern "C" int CallChecked(void* function, const void* args, int argBytes, int* moved);
 
-// The probe's verbs, printing into the reply.
+// The probe's verbs and the launcher's own answers, printing into the reply.
 int ProbePrintf(const wchar_t* format, ...);
 #define wmain ProbeMain
 #define wprintf ProbePrintf
@@ -177,14 +177,6 @@ int RunScenario(const wchar_t* exe, wchar_t scenario) {
 
 // ---- answers to the driving script ----------------------------------------------
 
-void Reply(const wchar_t* format, ...) {
-    va_list a;
-    va_start(a, format);
-    int n = vswprintf(g_reply + g_replyLength, 8192 - g_replyLength, format, a);
-    va_end(a);
-    if (n > 0) g_replyLength += n;
-}
-
 int Answer(int argc, wchar_t** argv) {
     const wchar_t* verb = argv[0];
     if (!wcscmp(verb, L"arm") && argc == 3) {
@@ -194,14 +186,14 @@ int Answer(int argc, wchar_t** argv) {
     if (!wcscmp(verb, L"faults")) {
         int armed = 0;
         int raised = Get<FaultsFn>(g_coredll, "DeviceRunFaults")(&armed);
-        Reply(L"%d %d\n", raised, armed);
+        ProbePrintf(L"%d %d\n", raised, armed);
         return 0;
     }
     if (!wcscmp(verb, L"windowsof")) {  // visible windows of a class
         HWND w = NULL;
         int n = 0;
         while ((w = FindWindowExW(NULL, w, argc > 1 ? argv[1] : L"", NULL)) != NULL) n += IsWindowVisible(w) ? 1 : 0;
-        Reply(L"%d\n", n);
+        ProbePrintf(L"%d\n", n);
         return 0;
     }
     // The sheet's tabs, asked directly: the program's memory is ours.
@@ -217,14 +209,14 @@ int Answer(int argc, wchar_t** argv) {
                 item.pszText = text;
                 item.cchTextMax = 64;
                 if (!SendMessageW(tabs, TCM_GETITEMW, i, (LPARAM)&item)) return 1;
-                Reply(L"%ls\n", item.pszText);
+                ProbePrintf(L"%ls\n", item.pszText);
             }
             return 0;
         }
         RECT r;
         if (argc < 2 || !SendMessageW(tabs, TCM_GETITEMRECT, _wtoi(argv[1]), (LPARAM)&r)) return 1;
         MapWindowPoints(tabs, NULL, reinterpret_cast<POINT*>(&r), 2);
-        Reply(L"%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ProbePrintf(L"%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return 0;
     }
     wchar_t* probeArgs[8] = {(wchar_t*)L"probe"};
@@ -278,7 +270,7 @@ DWORD WINAPI AnswerRequests(void*) {
 int ProbePrintf(const wchar_t* format, ...) {
     va_list a;
     va_start(a, format);
-    int n = vswprintf(g_reply + g_replyLength, 8192 - g_replyLength, format, a);
+    int n = vswprintf(g_reply + g_replyLength, sizeof g_reply / sizeof g_reply[0] - g_replyLength, format, a);
     va_end(a);
     if (n > 0) g_replyLength += n;
     return n;
