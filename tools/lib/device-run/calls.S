@@ -19,15 +19,17 @@
      Trampoline: +0 code[12], +12 target, +16 argBytes, +20 calls, +24 kind */
     .text
 
-    .globl _CommonExport
-_CommonExport:
+/* Frame with %ebx, %esi and %edi saved, %ebx = the record (%eax), and a copy
+   of the caller's arguments, as many bytes as the record's field at SIZE
+   says, on top of the stack; %edi points at the copy. */
+    .macro ENTER_WITH_COPY size
     pushl %ebp
     movl %esp, %ebp
     pushl %ebx
     pushl %esi
     pushl %edi
     movl %eax, %ebx
-    movl 8(%ebx), %ecx
+    movl \size(%ebx), %ecx
     subl %ecx, %esp
     leal 8(%ebp), %esi
     movl %esp, %edi
@@ -35,6 +37,27 @@ _CommonExport:
     cld
     rep movsl
     movl %esp, %edi
+    .endm
+
+/* The stack pointer is not at EXPECTED: report the record and the
+   difference to REPORT, put the stack pointer right, keep the result. */
+    .macro REPORT_MISMATCH expected, report
+    movl %esp, %esi
+    movl \expected, %esp
+    pushl %edx
+    pushl %eax
+    subl \expected, %esi
+    pushl %esi
+    pushl %ebx
+    call \report
+    addl $8, %esp
+    popl %eax
+    popl %edx
+    .endm
+
+    .globl _CommonExport
+_CommonExport:
+    ENTER_WITH_COPY 8
     lock incl 24(%ebx)
     movl 20(%ebx), %eax
     testl %eax, %eax
@@ -49,17 +72,7 @@ _CommonExport:
     addl 12(%ebx), %ecx
     cmpl %ecx, %esp
     je 2f
-    movl %esp, %esi
-    movl %ecx, %esp
-    pushl %edx
-    pushl %eax
-    subl %ecx, %esi
-    pushl %esi
-    pushl %ebx
-    call _ExportStackMismatch
-    addl $8, %esp
-    popl %eax
-    popl %edx
+    REPORT_MISMATCH %ecx, _ExportStackMismatch
 2:
     lock incl _g_stackChecks
     leal -12(%ebp), %esp
@@ -71,35 +84,12 @@ _CommonExport:
 
     .globl _CommonTrampoline
 _CommonTrampoline:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %ebx
-    pushl %esi
-    pushl %edi
-    movl %eax, %ebx
-    movl 16(%ebx), %ecx
-    subl %ecx, %esp
-    leal 8(%ebp), %esi
-    movl %esp, %edi
-    shrl $2, %ecx
-    cld
-    rep movsl
-    movl %esp, %edi
+    ENTER_WITH_COPY 16
     lock incl 20(%ebx)
     call *12(%ebx)
     cmpl %edi, %esp
     je 2f
-    movl %esp, %esi
-    movl %edi, %esp
-    pushl %edx
-    pushl %eax
-    subl %edi, %esi
-    pushl %esi
-    pushl %ebx
-    call _TrampolineStackMismatch
-    addl $8, %esp
-    popl %eax
-    popl %edx
+    REPORT_MISMATCH %edi, _TrampolineStackMismatch
 2:
     lock incl _g_stackChecks
     movl 16(%ebx), %ecx
