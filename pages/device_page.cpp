@@ -35,6 +35,11 @@ INT_PTR CALLBACK DevicePageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             RegisterHotKey(page, kHotKeyCalibrate5, MOD_CONTROL, kKey5);
             RegisterHotKey(page, kHotKeyCalibrate9, MOD_CONTROL, kKey9);
             return FALSE;
+        case WM_DESTROY:
+            // System-wide keys: CE does not say that they go with the window.
+            UnregisterHotKey(page, kHotKeyCalibrate5);
+            UnregisterHotKey(page, kHotKeyCalibrate9);
+            return FALSE;
         case WM_NOTIFY:
             return HandlePageNotify(page, lParam, ShowDeviceName, FALSE);
         case WM_COMMAND:

@@ -2,6 +2,8 @@
 // the chain headed at fs:[0], which the system's dispatcher walks.
 #include "platform/fault_guard.h"
 
+#include <stddef.h>
+
 namespace {
 
 typedef EXCEPTION_DISPOSITION (*FrameHandler)(EXCEPTION_RECORD*, void*, CONTEXT*, void*);
@@ -14,6 +16,18 @@ struct GuardFrame {
     void (*onFault)(void*);
     void* context;
 };
+
+// The system walks the chain by the record's first two fields, and the
+// handler rewrites the processor's state by the x86 CONTEXT's offsets. Both
+// layouts are the desktop's; CE on x86 documents the same chain and context,
+// and if a header ever disagreed the build stops here, not on a panel.
+static_assert(offsetof(GuardFrame, next) == 0 && offsetof(GuardFrame, handler) == 4,
+              "a registration record starts with the next record and the handler");
+static_assert(offsetof(EXCEPTION_REGISTRATION_RECORD, Next) == 0 &&
+                  offsetof(EXCEPTION_REGISTRATION_RECORD, Handler) == 4,
+              "the system's registration record");
+static_assert(offsetof(CONTEXT, Ebp) == 0xB4 && offsetof(CONTEXT, Eip) == 0xB8 && offsetof(CONTEXT, Esp) == 0xC4,
+              "the x86 CONTEXT: Ebp, Eip and Esp where the resume writes them");
 
 GuardFrame* ChainHead() {
     GuardFrame* head;

@@ -191,9 +191,11 @@ void CloseFullScreenWindow(HWND window) {
     DestroyWindow(window);
     if (TaskbarWindow) {
         // Repainted as it comes back: a shell window paints only when asked,
-        // and nothing else asks it after it was collapsed to nothing.
+        // and nothing else asks it after it was collapsed to nothing. CE
+        // ignores MoveWindow's repaint flag, so the taskbar is asked itself.
         const RECT& r = SavedTaskbarRect;
-        MoveWindow(TaskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        MoveWindow(TaskbarWindow, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        InvalidateRect(TaskbarWindow, NULL, TRUE);
     }
     GridShown = 0;
     // A calibration ends with its window, whichever way it closed.

@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "link/driver.h"
+#include "pages/pages.h"
 #include "res/resource.h"
 #include "surface/fullscreen.h"
 
@@ -40,6 +41,21 @@ TEST_F(DevicePageTest, HotKeysAreRegisteredAndOnlyEnableTheirButtons) {
         .CloseSheet();
     s.RunSheet();
     EXPECT_TRUE(emu->Frames().empty());
+}
+
+TEST_F(DevicePageTest, ThePageReleasesItsHotKeysAsItGoes) {
+    Script s;
+    s.Do([] {
+         // Called as the page is destroyed, before the window is gone: the
+         // desktop would free the keys with the window, CE does not say so.
+         DevicePageProc(DevicePageWindow(), WM_DESTROY, 0, 0);
+         for (UINT key : {'5', '9'}) {
+             EXPECT_TRUE(RegisterHotKey(NULL, 3, MOD_CONTROL, key)) << "Ctrl+" << (char)key << " is still held";
+             UnregisterHotKey(NULL, 3);
+         }
+     })
+        .CloseSheet();
+    s.RunSheet();
 }
 
 TEST_F(DevicePageTest, ActivationShowsTheDeviceNameAgainOverWhatWasTyped) {
