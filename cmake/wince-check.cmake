@@ -1,7 +1,9 @@
 # The check of the device's executable (tools/device-check), built for this
 # machine and run by the test command, and its own tests: it must refuse a
 # desktop build, a stdcall object and a function the device does not have.
+# The toolchain's objdump disassembles the code for it.
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
+find_program(DEVICE_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump REQUIRED)
 set(DEVICE_CHECK ${CMAKE_BINARY_DIR}/device_check)
 set(DEVICE_CHECK_SOURCE ${CMAKE_SOURCE_DIR}/tools/device-check/device_check.cpp)
 add_custom_command(OUTPUT ${DEVICE_CHECK}
@@ -9,14 +11,15 @@ add_custom_command(OUTPUT ${DEVICE_CHECK}
     DEPENDS ${DEVICE_CHECK_SOURCE} VERBATIM)
 add_custom_target(device_check_tool ALL DEPENDS ${DEVICE_CHECK})
 
-set(DEVICE_EXPORTS --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
-                   --exports COMMCTRL.dll=${WINCE_DIR}/commctrl-exports.txt)
+set(DEVICE_CHECK_ARGS --objdump ${DEVICE_OBJDUMP}
+                      --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
+                      --exports COMMCTRL.dll=${WINCE_DIR}/commctrl-exports.txt)
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/device-objects.txt
      CONTENT "$<JOIN:$<TARGET_OBJECTS:touchpanel>;$<TARGET_OBJECTS:tp_windows>;$<TARGET_OBJECTS:tp_neutral>,\n>\n")
 
 if(TOUCHPANEL_TESTS)
   add_test(NAME device_check
-           COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_EXPORTS}
+           COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_CHECK_ARGS}
                    --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 102400)
 
   set(SAMPLE ${CMAKE_SOURCE_DIR}/tools/device-check/samples/sample.cpp)
@@ -39,7 +42,7 @@ if(TOUCHPANEL_TESTS)
   function(expect_refusal name exe)
     cmake_parse_arguments(R "" "" "ARGS;EXPECT" ${ARGN})
     add_test(NAME ${name}
-             COMMAND ${CMAKE_COMMAND} -DCHECK=${DEVICE_CHECK} -DEXE=${exe} "-DARGS=${DEVICE_EXPORTS};${R_ARGS}"
+             COMMAND ${CMAKE_COMMAND} -DCHECK=${DEVICE_CHECK} -DEXE=${exe} "-DARGS=${DEVICE_CHECK_ARGS};${R_ARGS}"
                      "-DEXPECT=${R_EXPECT}" -P ${CMAKE_SOURCE_DIR}/cmake/expect-refusal.cmake)
   endfunction()
   expect_refusal(device_check_refuses_a_desktop_build $<TARGET_FILE:desktop_sample>
