@@ -34,9 +34,15 @@ if(TOUCHPANEL_TESTS)
   import_library(desktop_only ${CMAKE_SOURCE_DIR}/tools/device-check/samples/desktop-only.def)
   device_link(desktop_only_sample ${CMAKE_BINARY_DIR}/libdesktop_only.a)
   add_dependencies(desktop_only_sample desktop_only_imports)
-  add_custom_target(device_check_samples ALL DEPENDS desktop_sample desktop_only_sample)
+  # The device way, but for the i686 (CMOV) and with a frame over a page.
+  add_executable(i686_sample EXCLUDE_FROM_ALL ${SAMPLE})
+  target_compile_definitions(i686_sample PRIVATE FOR_THE_I686_WITH_A_LARGE_FRAME)
+  target_compile_options(i686_sample PRIVATE ${DEVICE_FLAGS} -march=i686)
+  device_link(i686_sample ${CMAKE_BINARY_DIR}/libcoredll.a)
+  add_custom_target(device_check_samples ALL DEPENDS desktop_sample desktop_only_sample i686_sample)
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/desktop-sample-objects.txt
        CONTENT "$<JOIN:$<TARGET_OBJECTS:desktop_sample>,\n>\n")
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/i686-sample-objects.txt CONTENT "$<TARGET_OBJECTS:i686_sample>\n")
 
   # expect_refusal(NAME EXE ARGS... EXPECT messages...)
   function(expect_refusal name exe)
@@ -51,4 +57,7 @@ if(TOUCHPANEL_TESTS)
                         "image base 0x400000")
   expect_refusal(device_check_refuses_a_function_the_device_lacks $<TARGET_FILE:desktop_only_sample>
                  EXPECT "COREDLL.dll: GetModuleHandleA is not in the project's export list")
+  expect_refusal(device_check_refuses_what_a_486_cannot_run $<TARGET_FILE:i686_sample>
+                 ARGS --objects ${CMAKE_BINARY_DIR}/i686-sample-objects.txt
+                 EXPECT "): cmov" ", over a page" ": a stack probe at" "refers to ___chkstk_ms, a stack probe")
 endif()
