@@ -1,7 +1,9 @@
 # The check of the device's executable (tools/device-check), built for this
 # machine and run by the test command, and its own tests: it must refuse a
 # desktop build, a stdcall object and a function the device does not have.
+# The toolchain's objdump disassembles the code for it.
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
+find_program(DEVICE_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump REQUIRED)
 set(DEVICE_CHECK ${CMAKE_BINARY_DIR}/device_check)
 set(DEVICE_CHECK_SOURCE ${CMAKE_SOURCE_DIR}/tools/device-check/device_check.cpp)
 add_custom_command(OUTPUT ${DEVICE_CHECK}
@@ -9,14 +11,15 @@ add_custom_command(OUTPUT ${DEVICE_CHECK}
     DEPENDS ${DEVICE_CHECK_SOURCE} VERBATIM)
 add_custom_target(device_check_tool ALL DEPENDS ${DEVICE_CHECK})
 
-set(DEVICE_EXPORTS --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
-                   --exports COMMCTRL.dll=${WINCE_DIR}/commctrl-exports.txt)
+set(DEVICE_CHECK_ARGS --objdump ${DEVICE_OBJDUMP}
+                      --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
+                      --exports COMMCTRL.dll=${WINCE_DIR}/commctrl-exports.txt)
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/device-objects.txt
      CONTENT "$<JOIN:$<TARGET_OBJECTS:touchpanel>;$<TARGET_OBJECTS:tp_windows>;$<TARGET_OBJECTS:tp_neutral>,\n>\n")
 
 if(TOUCHPANEL_TESTS)
   add_test(NAME device_check
-           COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_EXPORTS}
+           COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_CHECK_ARGS}
                    --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 102400)
 
   set(SAMPLE ${CMAKE_SOURCE_DIR}/tools/device-check/samples/sample.cpp)
@@ -31,15 +34,21 @@ if(TOUCHPANEL_TESTS)
   import_library(desktop_only ${CMAKE_SOURCE_DIR}/tools/device-check/samples/desktop-only.def)
   device_link(desktop_only_sample ${CMAKE_BINARY_DIR}/libdesktop_only.a)
   add_dependencies(desktop_only_sample desktop_only_imports)
-  add_custom_target(device_check_samples ALL DEPENDS desktop_sample desktop_only_sample)
+  # The device way, but for the i686 (CMOV) and with a frame over a page.
+  add_executable(i686_sample EXCLUDE_FROM_ALL ${SAMPLE})
+  target_compile_definitions(i686_sample PRIVATE FOR_THE_I686_WITH_A_LARGE_FRAME)
+  target_compile_options(i686_sample PRIVATE ${DEVICE_FLAGS} -march=i686)
+  device_link(i686_sample ${CMAKE_BINARY_DIR}/libcoredll.a)
+  add_custom_target(device_check_samples ALL DEPENDS desktop_sample desktop_only_sample i686_sample)
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/desktop-sample-objects.txt
        CONTENT "$<JOIN:$<TARGET_OBJECTS:desktop_sample>,\n>\n")
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/i686-sample-objects.txt CONTENT "$<TARGET_OBJECTS:i686_sample>\n")
 
   # expect_refusal(NAME EXE ARGS... EXPECT messages...)
   function(expect_refusal name exe)
     cmake_parse_arguments(R "" "" "ARGS;EXPECT" ${ARGN})
     add_test(NAME ${name}
-             COMMAND ${CMAKE_COMMAND} -DCHECK=${DEVICE_CHECK} -DEXE=${exe} "-DARGS=${DEVICE_EXPORTS};${R_ARGS}"
+             COMMAND ${CMAKE_COMMAND} -DCHECK=${DEVICE_CHECK} -DEXE=${exe} "-DARGS=${DEVICE_CHECK_ARGS};${R_ARGS}"
                      "-DEXPECT=${R_EXPECT}" -P ${CMAKE_SOURCE_DIR}/cmake/expect-refusal.cmake)
   endfunction()
   expect_refusal(device_check_refuses_a_desktop_build $<TARGET_FILE:desktop_sample>
@@ -48,4 +57,7 @@ if(TOUCHPANEL_TESTS)
                         "image base 0x400000")
   expect_refusal(device_check_refuses_a_function_the_device_lacks $<TARGET_FILE:desktop_only_sample>
                  EXPECT "COREDLL.dll: GetModuleHandleA is not in the project's export list")
+  expect_refusal(device_check_refuses_what_a_486_cannot_run $<TARGET_FILE:i686_sample>
+                 ARGS --objects ${CMAKE_BINARY_DIR}/i686-sample-objects.txt
+                 EXPECT "): cmov" ", over a page" ": a stack probe at" "refers to ___chkstk_ms, a stack probe")
 endif()

@@ -6,13 +6,19 @@
 //     that the project's export list for that library holds;
 //   - no TLS directory and no C run-time start-up section;
 //   - no symbol of the objects with a stdcall "@N" decoration;
+//   - every instruction of its code one that a 486's integer unit has: the
+//     device's processor may be a 486 without FPU, and no emulator here shows
+//     what such a processor would trap on;
+//   - no stack frame larger than a page and no stack probe: CE's structured
+//     exception handling fails on such frames;
 //   - the file within its size budget.
 //
-//   device_check EXE --exports DLL=LIST ... [--objects FILE] [--budget BYTES]
+//   device_check EXE --objdump PATH --exports DLL=LIST ... [--objects FILE] [--budget BYTES]
 //
-// LIST holds one exported name per line ('#' starts a comment); FILE names one
-// object file per line. Prints what it found, then "device check: ok" or the
-// failures, and exits 0 or 1.
+// PATH is the toolchain's objdump, which disassembles the code. LIST holds one
+// exported name per line ('#' starts a comment); FILE names one object file
+// per line. Prints what it found, then "device check: ok" or the failures,
+// and exits 0 or 1.
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -86,7 +92,7 @@ struct Image {
 
 struct Section {
     std::string name;
-    uint32_t virtualAddress, virtualSize, rawOffset, rawSize;
+    uint32_t virtualAddress, virtualSize, rawOffset, rawSize, characteristics;
 };
 
 // File offset of a relative virtual address, or 0 when no section holds it.
@@ -98,8 +104,194 @@ size_t OffsetOf(const std::vector<Section>& sections, uint32_t rva) {
     return 0;
 }
 
+// The 486's integer instructions as objdump names them in AT&T syntax, each
+// with or without a size suffix (b, w, l): the 386's, then the 486's own six.
+// What is not here is refused: CMOV, multi-byte NOP, x87, MMX, SSE, CPUID...
+const std::set<std::string> k486 = [] {
+    std::set<std::string> s = {
+        "aaa", "aad", "aam", "aas", "adc", "add", "and", "arpl", "bound", "bsf", "bsr", "bt", "btc", "btr",
+        "bts", "call", "lcall", "cbtw", "cwtl", "cwtd", "cltd", "clc", "cld", "cli", "clts", "cmc", "cmp",
+        "cmps", "daa", "das", "dec", "div", "enter", "hlt", "idiv", "imul", "in", "inc", "ins", "int", "int3",
+        "into", "iret", "jmp", "ljmp", "jcxz", "jecxz", "lahf", "sahf", "lar", "lds", "les", "lfs", "lgs",
+        "lss", "lea", "leave", "lgdt", "lidt", "lldt", "lmsw", "lsl", "ltr", "lods", "loop", "loope",
+        "loopne", "loopz", "loopnz", "mov", "movs", "movsbw", "movsbl", "movswl", "movzbw", "movzbl",
+        "movzwl", "movsx", "movzx", "mul", "neg", "nop", "not", "or", "out", "outs", "pop", "popa", "popf",
+        "push", "pusha", "pushf", "rcl", "rcr", "rol", "ror", "sal", "sar", "shl", "shr", "shld", "shrd",
+        "sbb", "scas", "sgdt", "sidt", "sldt", "smsw", "stc", "std", "sti", "stos", "str", "sub", "test",
+        "verr", "verw", "xchg", "xlat", "xor", "ret", "lret",
+        "bswap", "cmpxchg", "xadd", "invd", "wbinvd", "invlpg"};
+    for (const char* cc : {"o", "no", "b", "c", "nae", "ae", "nb", "nc", "e", "z", "ne", "nz", "be", "na",
+                           "a", "nbe", "s", "ns", "p", "pe", "np", "po", "l", "nge", "ge", "nl", "le", "ng",
+                           "g", "nle"}) {
+        s.insert(std::string("j") + cc);
+        s.insert(std::string("set") + cc);
+    }
+    return s;
+}();
+
+// Prefixes objdump writes as words of their own; the 386 has them all.
+const std::set<std::string> kPrefixes = {"rep",    "repz",   "repe",   "repnz", "repne", "lock",
+                                         "data16", "data32", "addr16", "addr32", "cs",   "ds",
+                                         "es",     "ss",     "fs",     "gs"};
+
+bool On486(const std::string& mnemonic, const std::string& operands) {
+    // "nopw"/"nopl" with operands are the i686's multi-byte NOP.
+    if (mnemonic == "nop") return operands.empty();
+    if (k486.count(mnemonic)) return true;
+    if (mnemonic.size() < 2 || !strchr("bwl", mnemonic.back())) return false;
+    std::string stem = mnemonic.substr(0, mnemonic.size() - 1);
+    return stem != "nop" && k486.count(stem);
+}
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Reads each instruction that objdump finds in [start, end) of the executable:
+// refuses any the 486 lacks, any stack frame over a page, and stack probes.
+void CheckCode(const std::string& objdump, const std::string& exe, const std::string& section, uint32_t start,
+               uint32_t end) {
+    std::string command = Quote(objdump) + " -d -w -z --start-address=" + Hex(start) +
+                          " --stop-address=" + Hex(end) + " " + Quote(exe);
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        Fail("cannot run " + objdump);
+        return;
+    }
+    const uint32_t kPage = 4096;
+    uint32_t next = start, count = 0, refusals = 0;
+    std::map<std::string, uint32_t> refused;
+    // The stack: bytes pushed or subtracted since the last jump, call or return
+    // (a function's prologue is one such run), the largest such run, and the
+    // last constant moved into each register (a probed frame's size is one).
+    uint32_t run = 0, largest = 0, largestAt = 0;
+    std::map<std::string, std::pair<uint32_t, uint32_t>> constants;  // register: value, instruction number
+    auto grow = [&](uint32_t bytes, uint32_t at) {
+        run += bytes;
+        if (run > largest) largest = run, largestAt = at;
+        if (run > kPage && run - bytes <= kPage)
+            Fail(section + ": a stack frame of " + std::to_string(run) + " bytes at " + Hex(at) + ", over a page");
+    };
+    auto shrink = [&](uint32_t bytes) { run -= std::min(run, bytes); };
+
+    std::string line;
+    for (int c; (c = fgetc(pipe)) != EOF || !line.empty();) {
+        if (c != '\n' && c != EOF) {
+            line += (char)c;
+            continue;
+        }
+        std::string text = line;
+        line.clear();
+        // "  address:\tbytes\tinstruction"; headers and labels have no ":\t".
+        size_t colon = text.find(":\t");
+        if (colon == std::string::npos) continue;
+        char* stop;
+        uint32_t at = (uint32_t)strtoul(text.c_str(), &stop, 16);
+        if (stop != text.c_str() + colon) continue;
+        size_t tab = text.find('\t', colon + 2);
+        std::string bytes = text.substr(colon + 2, tab == std::string::npos ? std::string::npos : tab - colon - 2);
+        bytes.erase(bytes.find_last_not_of(' ') + 1);
+        std::string instruction = tab == std::string::npos ? "" : text.substr(tab + 1);
+        if (at != next) {
+            Fail(section + ": the disassembly skips or repeats bytes at " + Hex(at));
+            break;
+        }
+        next += (uint32_t)(bytes.size() + 1) / 3;
+        if (instruction.empty()) continue;  // more bytes of the instruction above
+        ++count;
+
+        std::istringstream words(instruction);
+        std::vector<std::string> prefixes;
+        std::string mnemonic, operands, word;
+        while (words >> word && word[0] != '<' && word[0] != '#') {
+            if (mnemonic.empty() && kPrefixes.count(word)) prefixes.push_back(word);
+            else if (mnemonic.empty()) mnemonic = word;
+            else operands += (operands.empty() ? "" : " ") + word;
+        }
+        // Branch hints ("jne,pt") are segment prefixes the 486 ignores.
+        size_t hint = mnemonic.find(",p");
+        if (hint != std::string::npos) mnemonic.erase(hint);
+        std::string shown;
+        for (const std::string& p : prefixes) shown += p + " ";
+        shown += mnemonic.empty() ? "(a prefix alone)" : mnemonic + (operands.empty() ? "" : " " + operands);
+        if (!On486(mnemonic, operands)) {
+            ++refusals;
+            ++refused[mnemonic.empty() ? shown : mnemonic];
+            if (refusals <= 20)
+                Fail(section + " at " + Hex(at) + " (" + bytes + "): " + shown + ", which the 486 lacks");
+            continue;
+        }
+
+        bool locked = std::find(prefixes.begin(), prefixes.end(), "lock") != prefixes.end();
+        std::string source = operands.substr(0, operands.find(','));
+        bool toEsp = operands.size() > 5 && operands.substr(operands.size() - 5) == ",%esp";
+        uint32_t value = source[0] == '$' ? (uint32_t)strtoul(source.c_str() + 1, nullptr, 16) : 0;
+        if (StartsWith(mnemonic, "push")) {
+            grow(mnemonic == "pushw" ? 2 : StartsWith(mnemonic, "pusha") ? 32 : 4, at);
+        } else if (StartsWith(mnemonic, "pop")) {
+            shrink(4);
+        } else if (StartsWith(mnemonic, "enter")) {
+            grow(4 + value, at);
+        } else if (toEsp && StartsWith(mnemonic, "sub") && source[0] == '$') {
+            grow(value, at);
+        } else if (toEsp && StartsWith(mnemonic, "add") && source[0] == '$') {
+            if (value >= 0x80000000u) grow(0u - value, at);
+            else shrink(value);
+        } else if (toEsp && StartsWith(mnemonic, "sub") && source[0] == '%') {
+            auto known = constants.find(source);
+            if (known != constants.end() && count - known->second.second <= 8)
+                grow(known->second.first, at);
+            else
+                Fail(section + ": a stack frame of a size known only at run time at " + Hex(at) + " (" + shown + ")");
+        } else if (StartsWith(mnemonic, "or") && StartsWith(operands, "$0x0,(") && !locked) {
+            Fail(section + ": a stack probe at " + Hex(at) + " (" + shown + ")");
+        }
+        // A register written is no longer the constant it held.
+        std::string written = operands.substr(operands.rfind(',') + 1);
+        if (StartsWith(mnemonic, "mov") && source[0] == '$' && StartsWith(written, "%e"))
+            constants[written] = {value, count};
+        else
+            constants.erase(written);
+        if (mnemonic[0] == 'j' || StartsWith(mnemonic, "call") || StartsWith(mnemonic, "lcall") ||
+            StartsWith(mnemonic, "ret") || StartsWith(mnemonic, "lret") || StartsWith(mnemonic, "iret") ||
+            StartsWith(mnemonic, "loop") || StartsWith(mnemonic, "leave"))
+            run = 0;
+    }
+    if (pclose(pipe) != 0) Fail(objdump + " failed on " + exe);
+    if (next != end) Fail(section + ": the disassembly ends at " + Hex(next) + ", not at " + Hex(end));
+
+    std::string list;
+    for (const auto& r : refused) list += (list.empty() ? "" : ", ") + r.first + " " + std::to_string(r.second);
+    std::string lacks = "the 486 lacks " + std::to_string(refusals) + " of them: " + list;
+    printf("%s: %u instructions read, %s\n", section.c_str(), count,
+           refusals ? lacks.c_str() : "all of the 486's integer set");
+    if (refusals) Fail(section + ": " + std::to_string(count) + " instructions read, " + lacks);
+    printf("%s: largest stack frame %u bytes (at %s)\n", section.c_str(), largest, Hex(largestAt).c_str());
+}
+
+// The linker ends .text with two lists, of constructors and of destructors,
+// each -1, addresses in .text, then 0: data, not code. Returns the offset in
+// .text where the first begins, or 0 when .text does not end so.
+uint32_t ConstructorLists(Image& img, const Section& text, uint32_t imageBase) {
+    uint32_t low = imageBase + text.virtualAddress, high = low + text.virtualSize;
+    uint32_t at = text.virtualSize;
+    if (at > text.rawSize) return 0;
+    for (int list = 0; list < 2; ++list) {
+        if (at < 8 || img.U32(text.rawOffset + (at -= 4)) != 0) return 0;
+        uint32_t entry = 0;
+        while (at >= 4 && (entry = img.U32(text.rawOffset + (at -= 4))) != 0xFFFFFFFFu)
+            if (entry < low || entry >= high) return 0;
+        if (entry != 0xFFFFFFFFu) return 0;
+    }
+    return at;
+}
+
 void CheckImage(const std::string& path, const std::map<std::string, std::set<std::string>>& exports,
-                uint64_t budget) {
+                uint64_t budget, const std::string& objdump) {
     std::vector<uint8_t> bytes = ReadBytes(path);
     Image img{bytes};
     printf("file: %s, %zu bytes (%zu KiB)\n", path.c_str(), bytes.size(), (bytes.size() + 1023) / 1024);
@@ -144,7 +336,8 @@ void CheckImage(const std::string& path, const std::map<std::string, std::set<st
     uint32_t table = opt + optionalSize;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         uint32_t at = table + 40 * i;
-        Section s{img.String(at, 8), img.U32(at + 12), img.U32(at + 8), img.U32(at + 20), img.U32(at + 16)};
+        Section s{img.String(at, 8), img.U32(at + 12), img.U32(at + 8), img.U32(at + 20), img.U32(at + 16),
+                  img.U32(at + 36)};
         sections.push_back(s);
         if (s.name == ".tls" || s.name == ".CRT") Fail("a " + s.name + " section: C run-time start-up or TLS");
     }
@@ -188,7 +381,26 @@ void CheckImage(const std::string& path, const std::map<std::string, std::set<st
         printf("\n");
     }
     if (!img.ok) Fail("the file ends inside its own headers or tables");
+
+    for (const Section& s : sections) {
+        if (!(s.characteristics & 0x20000000)) continue;  // not executable
+        uint32_t start = imageBase + s.virtualAddress, end = start + s.virtualSize;
+        if (s.name == ".text") {
+            uint32_t lists = ConstructorLists(img, s, imageBase);
+            if (!lists) {
+                Fail(".text does not end with the linker's constructor lists, so where its code ends is unknown");
+                continue;
+            }
+            end = start + lists;
+            printf("%s: code %s-%s, then the constructor lists (data, not read)\n", s.name.c_str(),
+                   Hex(start).c_str(), Hex(end).c_str());
+        }
+        CheckCode(objdump, path, s.name, start, end);
+    }
 }
+
+// What the compiler calls for a frame of a page or more, or for alloca.
+const std::set<std::string> kStackProbes = {"___chkstk_ms", "___chkstk", "__chkstk", "__alloca"};
 
 // COFF objects: every symbol, defined or referred to, by name.
 void CheckObject(const std::string& path) {
@@ -209,6 +421,7 @@ void CheckObject(const std::string& path) {
         if (atSign != std::string::npos && atSign + 1 < name.size() &&
             std::all_of(name.begin() + atSign + 1, name.end(), [](unsigned char c) { return std::isdigit(c); }))
             Fail(path + ": symbol " + name + " has a stdcall decoration");
+        if (kStackProbes.count(name)) Fail(path + ": refers to " + name + ", a stack probe");
         i += at + 17 < bytes.size() ? bytes[at + 17] : 0;  // auxiliary records
     }
     if (!img.ok) Fail(path + ": the file ends inside its symbol table");
@@ -217,7 +430,7 @@ void CheckObject(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string exe, objects;
+    std::string exe, objects, objdump;
     std::map<std::string, std::set<std::string>> exports;
     uint64_t budget = 0;
     for (int i = 1; i < argc; ++i) {
@@ -229,6 +442,8 @@ int main(int argc, char** argv) {
             std::vector<std::string> names = ReadLines(option.substr(eq + 1));
             if (names.empty()) return fprintf(stderr, "no names in %s\n", option.substr(eq + 1).c_str()), 2;
             exports[Lower(option.substr(0, eq))].insert(names.begin(), names.end());
+        } else if (a == "--objdump" && i + 1 < argc) {
+            objdump = argv[++i];
         } else if (a == "--objects" && i + 1 < argc) {
             objects = argv[++i];
         } else if (a == "--budget" && i + 1 < argc) {
@@ -236,17 +451,21 @@ int main(int argc, char** argv) {
         } else if (exe.empty()) {
             exe = a;
         } else {
-            return fprintf(stderr, "usage: device_check EXE --exports DLL=LIST ... [--objects FILE] [--budget BYTES]\n"), 2;
+            return fprintf(stderr, "usage: device_check EXE --objdump PATH --exports DLL=LIST ... [--objects FILE] [--budget BYTES]\n"), 2;
         }
     }
-    if (exe.empty() || exports.empty()) return fprintf(stderr, "usage: device_check EXE --exports DLL=LIST ...\n"), 2;
-    CheckImage(exe, exports, budget);
+    if (exe.empty() || exports.empty() || objdump.empty())
+        return fprintf(stderr, "usage: device_check EXE --objdump PATH --exports DLL=LIST ...\n"), 2;
+    CheckImage(exe, exports, budget, objdump);
     if (!objects.empty()) {
         std::vector<std::string> files = ReadLines(objects);
         for (const std::string& f : files) CheckObject(f);
-        printf("objects: %zu, none with a stdcall decoration%s\n", files.size(),
+        printf("objects: %zu, none with a stdcall decoration or a stack probe%s\n", files.size(),
                std::any_of(g_failures.begin(), g_failures.end(),
-                           [](const std::string& f) { return f.find("stdcall") != std::string::npos; })
+                           [](const std::string& f) {
+                               return f.find("stdcall") != std::string::npos ||
+                                      f.find("refers to ") != std::string::npos;
+                           })
                    ? " (but see below)"
                    : "");
     }
