@@ -22,8 +22,8 @@ for lib in coredll commctrl; do
     echo "LIBRARY $upper.dll"
     echo "EXPORTS"
     names "$repo/platform/wince/$lib.def" | sed 's/.*/    &=StandIn_&/'
-    printf '    %s\n' DeviceRunSelfTest DeviceRunExport DeviceRunCounts
-    [ "$lib" = coredll ] && printf '    %s\n' DeviceRunSetDriver DeviceRunArm DeviceRunFaults
+    printf '    %s\n' DeviceRunSelfTest DeviceRunExport DeviceRunCounts DeviceRunRules
+    [ "$lib" = coredll ] && printf '    %s\n' DeviceRunSetDriver DeviceRunArm DeviceRunFaults DeviceRunSim
   } >"$gen/$lib.def"
 done
 

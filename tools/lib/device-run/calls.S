@@ -85,6 +85,17 @@ _CommonExport:
     .globl _CommonTrampoline
 _CommonTrampoline:
     ENTER_WITH_COPY 16
+    /* A message CE never sends is answered by the system (SystemAnswers:
+       %eax 1 and the answer in %edx), and the program is not called. */
+    pushl %edi
+    pushl %ebx
+    call _SystemAnswers
+    movl %edi, %esp
+    testl %eax, %eax
+    jz 1f
+    movl %edx, %eax
+    jmp 3f
+1:
     lock incl 20(%ebx)
     call *12(%ebx)
     cmpl %edi, %esp
@@ -92,6 +103,7 @@ _CommonTrampoline:
     REPORT_MISMATCH %edi, _TrampolineStackMismatch
 2:
     lock incl _g_stackChecks
+3:
     movl 16(%ebx), %ecx
     leal -12(%ebp), %esp
     popl %edi

@@ -41,6 +41,8 @@ typedef void (*CountsFn)(LONG*, LONG*, LONG*);
 typedef void (*SetDriverFn)(int);
 typedef void (*ArmFn)(int, int);
 typedef int (*FaultsFn)(int*);
+typedef void (*RulesFn)(LONG*, LONG*, LONG*);
+typedef int (*SimFn)(const char*);
 
 HMODULE g_coredll, g_commctrl;
 
@@ -189,6 +191,18 @@ int Answer(int argc, wchar_t** argv) {
         ProbePrintf(L"%d %d\n", raised, armed);
         return 0;
     }
+    if (!wcscmp(verb, L"sim") && argc == 2) {  // the emulator's knobs, changed as it runs
+        char knobs[256];
+        WideCharToMultiByte(CP_UTF8, 0, argv[1], -1, knobs, sizeof knobs, NULL, NULL);
+        return Get<SimFn>(g_coredll, "DeviceRunSim")(knobs) ? 0 : 1;
+    }
+    // A press on a page's button that no pointer could reach (another window
+    // covers the sheet), as a keyboard shortcut would press it.
+    if (!wcscmp(verb, L"press") && argc == 3 && Visible(kSheet)) {
+        HWND page = (HWND)SendMessageW(Visible(kSheet), PSM_INDEXTOHWND, _wtoi(argv[1]), 0);
+        HWND button = page ? GetDlgItem(page, _wtoi(argv[2])) : NULL;
+        return button && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
     if (!wcscmp(verb, L"windowsof")) {  // visible windows of a class
         HWND w = NULL;
         int n = 0;
@@ -309,7 +323,7 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     int exercised = 0, total = 0;
-    LONG callbacks = 0, checks = 0, mismatches = 0;
+    LONG callbacks = 0, checks = 0, mismatches = 0, repaintsDropped = 0, nonclient = 0, broken = 0;
     char unused[1024] = "";
     const HMODULE libraries[] = {g_coredll, g_commctrl};
     for (HMODULE m : libraries) {
@@ -329,12 +343,21 @@ int wmain(int argc, wchar_t** argv) {
         callbacks += a;
         checks += b;
         mismatches += c;
+        Get<RulesFn>(m, "DeviceRunRules")(&a, &b, &c);
+        repaintsDropped += a;
+        nonclient += b;
+        broken += c;
     }
     Say("imports: %d of %d exercised; never called:%s\n", exercised, total, unused);
     Say("callbacks: %ld\n", callbacks);
     Say("stack checks: %ld, mismatches %ld\n", checks, mismatches);
+    Say("CE rule: MoveWindow's repaint taken as FALSE (%ld asked for TRUE)\n", repaintsDropped);
+    Say("CE rule: nonclient messages answered by the system, never by the program (%ld)\n", nonclient);
+    Say("CE rule: ShowWindow takes SW_HIDE, SW_SHOW, SW_SHOWNA, SW_SHOWNORMAL only\n");
+    Say("CE rule: class styles CS_DBLCLKS, CS_HREDRAW, CS_VREDRAW, CS_NOCLOSE, CS_PARENTDC, CS_GLOBALCLASS only\n");
+    Say("CE rules broken: %ld\n", broken);
     Say("entries: %d of %d returned 0 with the stack balanced\n", passed, run);
     // The desktop's own windows of this thread (the taskbar stand-in) go with
     // the process; nothing else should be open.
-    return passed == run && mismatches == 0 ? 0 : 1;
+    return passed == run && mismatches == 0 && broken == 0 ? 0 : 1;
 }

@@ -67,7 +67,21 @@ calibrate() { # BUTTON POSITIONS...
     xdotool mouseup 1
     if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects + n + 1)) 20; fi
   done
-  wait_gone FreeDraw 30
+}
+
+taskbar_grey="64,64,64"  # the simulator's stand-in taskbar, painted only on WM_PAINT
+taskbar_pixel() { pixel 320 $(( $(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[2] }') - 13 )); }
+taskbar_painted() { [ "$(taskbar_pixel)" = "$taskbar_grey" ]; }
+# The full-screen window is gone and the taskbar painted again: CE repaints
+# nothing that MoveWindow brings back. Judged at the end of the scenario, so
+# that it goes on to Exit either way.
+closed() { # WHAT [SECONDS]
+  wait_gone FreeDraw "${2:-10}"
+  until_true 3 taskbar_painted || taskbar_blank+="${taskbar_blank:+; }after $1: $(taskbar_pixel)"
+}
+taskbar_judged() {
+  [ -z "${taskbar_blank:-}" ] || fail "the taskbar was not painted again (not $taskbar_grey) $taskbar_blank"
+  echo "   the taskbar was painted again after every close"
 }
 
 scenario_no_driver() {
@@ -79,8 +93,6 @@ scenario_no_driver() {
   [ "$text" = "Error to open front panel driver" ] || fail "the ERROR box says: $text"
   echo "   ERROR: $text"
 }
-
-taskbar_grey="64,64,64"  # the simulator's stand-in taskbar, painted only on WM_PAINT
 
 scenario_simulator() {
   step "(b) the simulator: every page"
@@ -131,26 +143,22 @@ scenario_simulator() {
   xdotool key Escape
   pause 3
   xdotool key Escape
-  wait_gone FreeDraw
+  closed Draw
   wait_count "TX R$" $((resets + 1))
-  pause 10
-  local bar
-  bar=$(pixel 320 $(( $(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[2] }') - 13 )))
-  echo "   taskbar after the close: $bar"
-  # Judged at the end, so that the scenario goes on to Exit either way.
-  [ "$bar" = "$taskbar_grey" ] || taskbar_blank="the taskbar is not painted after the close ($bar, not $taskbar_grey)"
 
   step "(b) Calibration 5 and Calibration9 with mouse presses"
   calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
+  closed "Calibration 5" 30
   wait_count " CAL " 1
   calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
+  closed Calibration9 30
   wait_count " CAL " 2
   echo "   $(grep ' CAL ' "$trace" | tail -1 | cut -d' ' -f2-)"
 
   step "(b) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
-  [ -z "${taskbar_blank:-}" ] || fail "$taskbar_blank"
+  taskbar_judged
 }
 
 # The frames of a trace, without their times: what the controller received
@@ -179,7 +187,7 @@ fault_open() { # KIND PLACE
   click_control 3 IDC_TOOLS_DRAW
   wait_shown FreeDraw
   xdotool key Escape
-  wait_gone FreeDraw
+  closed "the window after a fault"
 }
 fault_raised() { [ "$(probe faults | cut -d' ' -f1)" -gt "$1" ]; }
 
@@ -193,7 +201,28 @@ scenario_faults() {
       fault_open "$kind" "$place"
     done
   done
+
+  step "(c) Draw pressed while the full-screen window is open: that window comes to the front"
+  goto_tab 3
+  click_control 3 IDC_TOOLS_DRAW
+  wait_shown FreeDraw
+  probe press 3 "$(id IDC_TOOLS_DRAW)" >/dev/null || fail "Draw could not be pressed under the window"
+  pause 5
+  [ "$(probe windowsof FreeDraw)" = 1 ] || fail "a second full-screen window opened"
+  xdotool key Escape  # reaches the window only if it is in front again
+  closed "Draw pressed twice"
+
+  step "(c) a calibration whose upload fails: its message over a window that takes no input"
+  probe sim garbage=1 >/dev/null || fail "the emulator did not take garbage=1"
+  calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
+  local said
+  said=$(read_message Message)
+  probe sim garbage=0 >/dev/null
+  [ "$said" = "Do calibration fail!" ] || fail "the failed upload said: $said"
+  closed "the failed calibration"
+
   step "(c) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
+  taskbar_judged
 }

@@ -8,6 +8,10 @@
 // system calls as __stdcall and that call the program's __cdecl procedure,
 // checking the stack pointer again.
 //
+// Where CE's window manager is documented to differ from the desktop's and a
+// stand-in can model it, the stand-ins behave as CE does (see CE RULES below):
+// the desktop underneath would otherwise hide what a panel does differently.
+//
 // EXPORT_LIST names a file of EXPORT(Name, "desktop-library") lines,
 // generated from the project's module definition; STANDIN_COREDLL adds the simulator, whose
 // CreateFileW answers "FPD1:" with the emulator, and the fault injection.
@@ -181,8 +185,44 @@ void PrepareSetWindowLongW(Export*, uint32_t* args) {
     GetClassNameW((HWND)args[0], cls, 16);
     bool dialog = lstrcmpW(cls, L"#32770") == 0;
     if (index == GWL_WNDPROC || (dialog && index == DWL_DLGPROC))
-        args[2] = (uint32_t)(uintptr_t)TrampolineFor((void*)(uintptr_t)args[2], kWindowProcBytes, "window procedure");
+        args[2] = (uint32_t)(uintptr_t)TrampolineFor((void*)(uintptr_t)args[2], kWindowProcBytes,
+                                                     index == GWL_WNDPROC ? "window procedure" : "dialog procedure");
 }
+
+// ---- CE RULES --------------------------------------------------------------------
+// Each documented in CE's own pages (docs/device-run.md names the sources).
+
+volatile LONG g_repaintsDropped = 0;   // MoveWindow asked to repaint, which CE ignores
+volatile LONG g_nonclientAnswered = 0; // nonclient messages the system answered itself
+volatile LONG g_rulesBroken = 0;       // calls CE would not take as the desktop does
+
+[[maybe_unused]] void RuleBroken(const char* what, unsigned value) {
+    InterlockedIncrement(&g_rulesBroken);
+    fprintf(stderr, "CE RULE BROKEN: %s (%u)\n", what, value);
+}
+
+bool IsNonclient(UINT message) {
+    return (message >= WM_NCCREATE && message <= WM_NCACTIVATE) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_NCMOUSEHOVER ||
+           message == WM_NCMOUSELEAVE;
+}
+
+}  // namespace
+
+// Called by every trampoline before the program's procedure: CE has no
+// nonclient messages (it draws captions and borders itself), so none reaches
+// a window or dialog procedure of the program. The system's default answers a
+// window's; a dialog's gets FALSE, which leaves it to the dialog manager.
+// Returns 1 in the low half when answered, the answer in the high half.
+extern "C" uint64_t SystemAnswers(Trampoline* t, const uint32_t* args) {
+    bool window = strcmp(t->kind, "window procedure") == 0;
+    if ((!window && strcmp(t->kind, "dialog procedure") != 0) || !IsNonclient(args[1])) return 0;
+    InterlockedIncrement(&g_nonclientAnswered);
+    LRESULT answer = window ? DefWindowProcW((HWND)(uintptr_t)args[0], args[1], args[2], args[3]) : FALSE;
+    return (uint64_t)(uint32_t)answer << 32 | 1;
+}
+
+namespace {
 
 #ifdef STANDIN_COREDLL
 
@@ -214,6 +254,8 @@ void PrepareRegisterClassW(Export*, uint32_t* args) {
     bool fullScreen = wc && !IS_INTRESOURCE(wc->lpszClassName) && lstrcmpW(wc->lpszClassName, L"FreeDraw") == 0;
     MaybeFault(kOpenStep, fullScreen);
     if (!wc) return;
+    const UINT ceStyles = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE | CS_PARENTDC | CS_GLOBALCLASS;
+    if (wc->style & ~ceStyles) RuleBroken("RegisterClassW: a class style CE does not have", wc->style & ~ceStyles);
     g_class = *wc;
     g_class.lpfnWndProc = (WNDPROC)TrampolineFor((void*)wc->lpfnWndProc, kWindowProcBytes, "window procedure");
     args[0] = (uint32_t)(uintptr_t)&g_class;
@@ -225,6 +267,21 @@ void PrepareSetTimer(Export*, uint32_t* args) {
 }
 
 void PrepareBeginPaint(Export*, uint32_t* args) { MaybeFault(kFirstPaint, IsFreeDraw((HWND)(uintptr_t)args[0])); }
+
+// CE ignores MoveWindow's repaint flag and takes it as FALSE: whatever must
+// be drawn again, the program invalidates itself.
+void PrepareMoveWindow(Export*, uint32_t* args) {
+    if (args[5]) InterlockedIncrement(&g_repaintsDropped);
+    args[5] = FALSE;
+}
+
+// CE's ShowWindow takes SW_HIDE, SW_SHOW, SW_SHOWNA and SW_SHOWNORMAL (and, at
+// the first call, what the entry was given, here SW_SHOW).
+void PrepareShowWindow(Export*, uint32_t* args) {
+    int show = (int)args[1];
+    if (show != SW_HIDE && show != SW_SHOW && show != SW_SHOWNA && show != SW_SHOWNORMAL)
+        RuleBroken("ShowWindow: a show command CE does not have", (unsigned)show);
+}
 
 #else
 
@@ -265,6 +322,8 @@ void PreparePropertySheetW(Export*, uint32_t* args) {
 
 #ifdef STANDIN_COREDLL
 }  // namespace
+#include "sim/emulator.h"
+#include "sim/sim.h"
 // The simulator's two functions (sim/coredll_standin.cpp), desktop __stdcall.
 extern "C" HANDLE WINAPI StandInCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 extern "C" BOOL WINAPI StandInDeviceIoControl(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
@@ -278,6 +337,8 @@ struct Setup {
         if (Export* e = Find("RegisterClassW")) e->prepare = PrepareRegisterClassW;
         if (Export* e = Find("SetTimer")) e->prepare = PrepareSetTimer;
         if (Export* e = Find("BeginPaint")) e->prepare = PrepareBeginPaint;
+        if (Export* e = Find("MoveWindow")) e->prepare = PrepareMoveWindow;
+        if (Export* e = Find("ShowWindow")) e->prepare = PrepareShowWindow;
         static_assert(ArgBytes(&StandInCreateFileW) == ArgBytes(&::CreateFileW) &&
                           Pops(&StandInCreateFileW) == Pops(&::CreateFileW) &&
                           ArgBytes(&StandInDeviceIoControl) == ArgBytes(&::DeviceIoControl),
@@ -393,7 +454,22 @@ extern "C" void DeviceRunCounts(LONG* callbacks, LONG* checks, LONG* mismatches)
     *mismatches = g_stackMismatches;
 }
 
+// What the CE rules did: repaints dropped, nonclient messages answered by the
+// system, calls that broke a rule.
+extern "C" void DeviceRunRules(LONG* repaintsDropped, LONG* nonclientAnswered, LONG* broken) {
+    *repaintsDropped = g_repaintsDropped;
+    *nonclientAnswered = g_nonclientAnswered;
+    *broken = g_rulesBroken;
+}
+
 #ifdef STANDIN_COREDLL
+// Changes the running emulator's knobs (TOUCHPANEL_SIM's form), e.g. so that
+// the controller answers nothing usable for a while; 1 when they were taken.
+extern "C" int DeviceRunSim(const char* knobs) {
+    std::string error;
+    return Sim() && ParseSimConfig(knobs, &Sim()->Config(), &error);
+}
+
 // Whether "FPD1:" opens the emulator (1) or goes to the desktop, where no
 // such device exists (0).
 extern "C" void DeviceRunSetDriver(int present) {
