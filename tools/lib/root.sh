@@ -218,7 +218,7 @@ apt_update() { # ROOT
   for n in 1 2 3; do
     say "apt-update ..."
     run_logged "$log" chroot_run "$1" apt-get update && { say "apt-update: $(secs $(($(date +%s) - t0)))"; return 0; }
-    say "apt-get update failed: $(grep -m1 '^E:' "$log" | cut -c1-160)"
+    say "apt-get update failed: $(grep -m1 '^E:' "$log" | sed -E 's#(/dists/[^/ ]+/)[^ ]*#\1...#' | cut -c1-200)"
     [ "$n" = 3 ] || { say "trying again in $((n * 20)) s"; pause $((n * 20)); }
   done
   bad=$(grep -E '^(E|Err):' "$log" | grep -oE "[ /]$suite(-[a-z]+)?[ /]" | tr -d ' /' | sort -u | tr '\n' ' ')
