@@ -8,10 +8,12 @@ set(PRODUCT_DIR ${CMAKE_BINARY_DIR}/product)
 set(SIM_DIR ${CMAKE_BINARY_DIR}/sim)
 set_target_properties(touchpanel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR})
 file(WRITE ${CMAKE_BINARY_DIR}/empty.c "")
+# The desktop has no keyboard status: the product's stand-in reports a full keyboard.
+file(WRITE ${CMAKE_BINARY_DIR}/keyboard.c "unsigned StandInGetKeyboardStatus(void) { return 0xF; }\n")
 
-# A library made of forwarders only: no code, no entry point.
+# A library made of forwarders and what SOURCES add: no entry point.
 function(forwarding_library target name def)
-  add_library(${target} SHARED ${CMAKE_BINARY_DIR}/empty.c ${def})
+  add_library(${target} SHARED ${CMAKE_BINARY_DIR}/empty.c ${ARGN} ${def})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}
                         ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${target})
   target_link_options(${target} PRIVATE -nostdlib -Wl,-e,0)
@@ -19,7 +21,7 @@ endfunction()
 
 write_def(${CMAKE_BINARY_DIR}/standin-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS}" FORWARD)
 write_def(${CMAKE_BINARY_DIR}/standin-commctrl.def COMMCTRL.dll "${COMMCTRL_FUNCTIONS}" FORWARD)
-forwarding_library(coredll_standin COREDLL ${CMAKE_BINARY_DIR}/standin-coredll.def)
+forwarding_library(coredll_standin COREDLL ${CMAKE_BINARY_DIR}/standin-coredll.def ${CMAKE_BINARY_DIR}/keyboard.c)
 forwarding_library(commctrl_standin COMMCTRL ${CMAKE_BINARY_DIR}/standin-commctrl.def)
 
 # The simulator's core library: the emulator behind CreateFileW and

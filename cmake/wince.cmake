@@ -50,8 +50,9 @@ function(read_def_functions def out)
 endfunction()
 
 # Writes a module definition for `library` from such functions; with FORWARD,
-# each one is forwarded to its desktop library, but those in EXCEPT, which
-# the library implements itself as StandIn<Name>.
+# each one is forwarded to its desktop library, but those in EXCEPT and those
+# no desktop library has ("none"), which the library implements itself as
+# StandIn<Name>.
 function(write_def path library functions)
   cmake_parse_arguments(W "FORWARD" "" "EXCEPT" ${ARGN})
   set(text "LIBRARY ${library}\nEXPORTS\n")
@@ -59,7 +60,7 @@ function(write_def path library functions)
     string(REPLACE "|" ";" parts "${function}")
     list(GET parts 0 name)
     list(GET parts 1 desktop)
-    if(name IN_LIST W_EXCEPT)
+    if(W_FORWARD AND (name IN_LIST W_EXCEPT OR desktop STREQUAL "none"))
       string(APPEND text "    ${name}=StandIn${name}\n")
     elseif(W_FORWARD)
       string(APPEND text "    ${name}=${desktop}.${name}\n")
@@ -100,6 +101,7 @@ endfunction()
 add_executable(touchpanel ${PROGRAM_SOURCES} platform/port_win32.cpp platform/wince/dialog_buttons.cpp
                ${DEVICE_ENTRY_SOURCE})
 target_compile_options(touchpanel PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${DEVICE_FLAGS}>")
+target_compile_definitions(touchpanel PRIVATE TOUCHPANEL_DEVICE)
 device_link(touchpanel tp_windows tp_neutral ${CMAKE_BINARY_DIR}/libcoredll.a ${CMAKE_BINARY_DIR}/libcommctrl.a)
 add_custom_command(TARGET touchpanel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:touchpanel> -P ${CMAKE_SOURCE_DIR}/cmake/print-size.cmake

@@ -1,6 +1,7 @@
-// The one seam where the program meets the touch-panel driver and the clock.
-// The product implements it with CreateFileW/DeviceIoControl/Sleep; the
-// simulator and the tests implement it with the emulated driver.
+// The one seam where the program meets the touch-panel driver, the clock and
+// the keyboard. The product implements it with CreateFileW/DeviceIoControl/
+// Sleep/GetKeyboardStatus; the simulator and the tests with the emulated
+// driver and the keyboard its configuration names.
 #pragma once
 #include <stdint.h>
 
@@ -18,3 +19,15 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
                   void* out, uint32_t outSize, uint32_t* returned);
 
 void PortSleep(uint32_t milliseconds);
+
+// What keyboard the system has, as CE reports it (GetKeyboardStatus): the
+// keyboard is an optional component, and many panels have none, or a keypad
+// with Enter and Escape but no letters.
+enum : uint32_t {
+    kKeyboardPresent = 0x1,
+    kKeyboardEnabled = 0x2,
+    kKeyboardEnterEsc = 0x4,
+    kKeyboardAlphaNum = 0x8,
+    kFullKeyboard = 0xF,
+};
+uint32_t PortKeyboardStatus();

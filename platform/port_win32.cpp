@@ -17,3 +17,12 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
 }
 
 void PortSleep(uint32_t milliseconds) { Sleep(milliseconds); }
+
+#ifdef TOUCHPANEL_DEVICE
+// CE's own; the desktop headers do not declare it.
+extern "C" DECLSPEC_IMPORT DWORD WINAPI GetKeyboardStatus(void);
+uint32_t PortKeyboardStatus() { return GetKeyboardStatus(); }
+#else
+// A desktop always has its keyboard.
+uint32_t PortKeyboardStatus() { return kFullKeyboard; }
+#endif

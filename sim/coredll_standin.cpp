@@ -33,3 +33,6 @@ extern "C" BOOL WINAPI StandInDeviceIoControl(HANDLE device, DWORD code, LPVOID 
     if (returned) *returned = count;
     return result;
 }
+
+// The keyboard the simulator's configuration names (a full one by default).
+extern "C" DWORD WINAPI StandInGetKeyboardStatus() { return PortKeyboardStatus(); }

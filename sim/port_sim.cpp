@@ -47,6 +47,8 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
     return g_emulator->IoControl(handle == kEmulatedHandle, code, in, inSize, out, outSize, returned);
 }
 
+uint32_t PortKeyboardStatus() { return g_emulator ? g_emulator->Config().keyboardStatus : kFullKeyboard; }
+
 void PortSleep(uint32_t ms) {
     if (g_emulator && g_emulator->Clock().IsVirtual()) {
         g_emulator->Clock().Advance(ms);

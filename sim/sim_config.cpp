@@ -136,6 +136,20 @@ bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
         c->dropPrefix = value.substr(0, colon);
         return ParseNumber(value.substr(colon + 1), &c->dropNth) && c->dropNth > 0;
     }
+    if (key == "keyboard") {
+        const struct {
+            const char* name;
+            uint32_t status;
+        } keyboards[] = {{"full", kFullKeyboard},
+                         {"none", 0},
+                         {"keypad", kKeyboardPresent | kKeyboardEnabled | kKeyboardEnterEsc}};
+        for (const auto& k : keyboards) {
+            if (value != k.name) continue;
+            c->keyboardStatus = k.status;
+            return true;
+        }
+        return false;
+    }
     if (key == "screen") return ParseSize(value, &c->screenWidth, &c->screenHeight);
     return false;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/port.h"
+
 struct RecordValue {
     char address[2];
     char chars[4];
@@ -42,6 +44,10 @@ struct SimConfig {
     uint32_t overflowBytes = 0;               // noise sent before every reply
     std::string dropPrefix;
     uint32_t dropNth = 0;
+
+    // The keyboard the system reports (CE's status bits): full, none, or a
+    // keypad with Enter and Escape but no letters.
+    uint32_t keyboardStatus = kFullKeyboard;
 
     // Screen the panel model covers.
     int screenWidth = 640;

@@ -3,9 +3,11 @@
 #include "link/exchange.h"
 #include "platform/fault_guard.h"
 #include "platform/module.h"
+#include "platform/port.h"
 #include "surface/calibration_capture.h"
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
+#include "surface/touch_controls.h"
 
 HWND FullScreenWindow = NULL;
 HWND TaskbarWindow = NULL;
@@ -14,6 +16,7 @@ int32_t PenDown = 0;
 int32_t InkPresent = 0;
 int32_t GridShown = 0;
 PenPoint LastPenPoint = {0, 0};
+uint32_t KeyboardStatus = kFullKeyboard;
 
 namespace {
 
@@ -47,6 +50,21 @@ void DrawInkSegment(HWND window, PenPoint to) {
     InkPresent = 1;
 }
 
+unsigned ShownControls() { return ShownTouchControls(KeyboardStatus, CalibrationActive == 1); }
+
+// The touch controls go back over whatever was drawn across them.
+void DrawTouchControls(HDC dc) {
+    const unsigned shown = ShownControls();
+    for (int control = 0; control < kTouchControlCount; ++control)
+        if (shown & (1u << control)) DrawTouchControl(dc, control, CurrentScreenSize());
+}
+
+void RedrawTouchControls(HWND window) {
+    if (!ShownControls()) return;  // with a whole keyboard the window is drawn as it always was
+    WindowDC dc(window);
+    DrawTouchControls(dc);
+}
+
 void ClearWindow(HWND window) {
     RECT area;
     GetWindowRect(window, &area);
@@ -56,7 +74,20 @@ void ClearWindow(HWND window) {
         FillRect(dc, &area, brush.Get());
     }
     if (GridShown == 1) DrawLinearityGrid(dc, kGridTolerance);
+    DrawTouchControls(dc);
     InkPresent = 0;
+}
+
+void ShowGrid(HWND window) {
+    WindowDC dc(window);
+    DrawLinearityGrid(dc, kGridTolerance);
+    GridShown = 1;
+    DrawTouchControls(dc);
+}
+
+void CloseAndStopTimer(HWND window) {
+    if (CalibrationTimer) KillTimer(window, CalibrationTimer);
+    CloseFullScreenWindow(window);
 }
 
 void OnEscape(HWND window) {
@@ -64,8 +95,21 @@ void OnEscape(HWND window) {
         ClearWindow(window);
         return;
     }
-    if (CalibrationTimer) KillTimer(window, CalibrationTimer);
-    CloseFullScreenWindow(window);
+    CloseAndStopTimer(window);
+}
+
+// A pen-down on a touch control is its key and nothing else: no stroke, no ink.
+void OnTouchControl(HWND window, int control) {
+    PenDown = 0;
+    if (control == kGridControl) {
+        ShowGrid(window);
+    } else if (CalibrationActive == 1) {
+        // A wipe would let the next tap on the control be taken for a
+        // target's touch: in a run the control ends it, drawn on or not.
+        CloseAndStopTimer(window);
+    } else {
+        OnEscape(window);
+    }
 }
 
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,32 +127,40 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PaintDC dc(window);
             WindowCalibration.windowPainted(dc);
+            DrawTouchControls(dc);
             return 0;
         }
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {
                 OnEscape(window);
             } else if (wParam == kGridKey) {
-                WindowDC dc(window);
-                DrawLinearityGrid(dc, kGridTolerance);
-                GridShown = 1;
+                ShowGrid(window);
             }
             return 0;
         case WM_TIMER:
             WindowCalibration.timerTick(window);
+            if (window == FullScreenWindow) RedrawTouchControls(window);  // unless the tick closed it
             return 0;
         case WM_MOUSEMOVE:
             if (PenDown == 1) DrawInkSegment(window, PointFromLParam(lParam));
             return 0;
         case WM_LBUTTONDOWN:
             if (wParam == MK_LBUTTON) {
-                LastPenPoint = PointFromLParam(lParam);
+                const PenPoint at = PointFromLParam(lParam);
+                const ScreenSize screen = CurrentScreenSize();
+                const int control = TouchControlAt(ShownControls(), at.x, at.y, screen.width, screen.height);
+                if (control >= 0) {
+                    OnTouchControl(window, control);
+                    return 0;
+                }
+                LastPenPoint = at;
                 PenDown = 1;
                 InkPresent = 1;
             }
             return 0;
         case WM_LBUTTONUP:
             PenDown = 0;
+            RedrawTouchControls(window);  // a stroke may have crossed them
             return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -167,6 +219,7 @@ ATOM RegisterFullScreenClass(HINSTANCE instance) {
 
 int OpenFullScreenWindow(HINSTANCE instance) {
     FullScreenWindow = NULL;
+    KeyboardStatus = PortKeyboardStatus();  // once for each window: which keys it must stand in for
     g_opening = Opening{1, 0, NULL};
     OpenSteps steps = {LinkedGuard::Innermost(), instance};
     int completed = RunGuarded(RunOpenSteps, &steps, UndoGuardsOf<OpenSteps>);

@@ -16,6 +16,9 @@ extern int32_t PenDown;
 extern int32_t InkPresent;
 extern int32_t GridShown;
 extern PenPoint LastPenPoint;
+// The keyboard the system reported when the window last opened (the
+// platform seam's status bits): it decides the touch controls shown.
+extern uint32_t KeyboardStatus;
 
 const int kGridTolerance = 10;  // thousandths of the screen extent
 

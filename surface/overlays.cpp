@@ -2,6 +2,7 @@
 
 #include "surface/gdi_guards.h"
 #include "surface/overlay_geometry.h"
+#include "surface/touch_controls.h"
 
 namespace {
 
@@ -10,6 +11,7 @@ const COLORREF kYellow = 0x00FFFF;
 const COLORREF kBarRed = 0x0000E1;
 const COLORREF kBackgroundGrey = 0x808080;
 const COLORREF kUnlitGrey = 0xC8D0C8;
+const COLORREF kControlBlack = 0x000000;
 const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
 
 // Every line of the array, with one pen.
@@ -22,13 +24,17 @@ void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine (&lines)[N])
     }
 }
 
-void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
-    ScopedPen pen(dc, 2, colour);
+void DrawSquareWithPen(HDC dc, ScreenPoint centre, int r) {
     ScreenPoint corners[kSquareOutlinePoints];
     SquareOutline(centre, r, corners);
     POINT points[kSquareOutlinePoints];
     for (int i = 0; i < kSquareOutlinePoints; ++i) points[i] = POINT{corners[i].x, corners[i].y};
     Polyline(dc, points, kSquareOutlinePoints);
+}
+
+void DrawSquare(HDC dc, COLORREF colour, ScreenPoint centre, int r) {
+    ScopedPen pen(dc, 2, colour);
+    DrawSquareWithPen(dc, centre, r);
 }
 
 // The three nested squares of a target; colours[i] for half-size 5, 10, 15.
@@ -77,6 +83,25 @@ void DrawTargetRings(HDC dc, int position, int lit, ScreenSize screen) {
 void DrawTouchedMarker(HDC dc, int position, ScreenSize screen) {
     const COLORREF yellow[3] = {kYellow, kYellow, kYellow};
     DrawSquares(dc, position, yellow, screen);
+}
+
+void DrawTouchControl(HDC dc, int control, ScreenSize screen) {
+    ScreenPoint centre;
+    int r;
+    TouchControlSquare(control, screen.width, screen.height, &centre, &r);
+    {
+        ScopedBrush black(dc, kControlBlack);
+        const RECT square = {centre.x - r, centre.y - r, centre.x + r + 1, centre.y + r + 1};
+        FillRect(dc, &square, black.Get());
+    }
+    ScopedPen pen(dc, 2, kWhite);
+    DrawSquareWithPen(dc, centre, r);
+    ScreenLine sign[4];
+    int lines = TouchControlGlyph(control, centre, r, sign);
+    for (int i = 0; i < lines; ++i) {
+        MoveToEx(dc, sign[i].from.x, sign[i].from.y, NULL);
+        LineTo(dc, sign[i].to.x, sign[i].to.y);
+    }
 }
 
 void DrawCalibrationFrame(HDC dc) { DrawCalibrationFrame(dc, CurrentScreenSize()); }

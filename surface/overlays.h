@@ -23,3 +23,7 @@ void DrawProgressBar(HDC dc, int ticks);
 void ClearProgressBar(HDC dc);
 void DrawTargetRings(HDC dc, int position, int lit);
 void DrawTouchedMarker(HDC dc, int position);
+
+// A touch control (surface/touch_controls.h): a black square with a white
+// outline and its sign.
+void DrawTouchControl(HDC dc, int control, ScreenSize screen);
