@@ -12,8 +12,11 @@ gen=$work/gen
 mkdir -p "$gen" "$work/bin"
 flags=(-std=c++17 -Os -Wall -Wextra -Werror -fno-exceptions -fno-rtti -I"$repo" -I"$gen")
 names() { sed -n 's/^[ \t]\+\([A-Za-z_0-9]\+\)[ \t]*;.*/\1/p' "$1"; }
-# "Name ; desktop-library" lines as EXPORT(Name, "desktop-library").
-exports() { sed -n 's/^[ \t]\+\([A-Za-z_0-9]\+\)[ \t]*;[ \t]*\([A-Za-z_0-9]\+\).*/EXPORT(\1, "\2")/p' "$1"; }
+# "Name ; desktop-library" lines as EXPORT(Name, "desktop-library"); "none",
+# which no desktop library has, is the stand-in's own.
+exports() {
+  sed -n 's/^[ \t]\+\([A-Za-z_0-9]\+\)[ \t]*;[ \t]*\([A-Za-z_0-9]\+\).*/EXPORT(\1, "\2")/; s/"none")$/"stand-in")/; /^EXPORT(/p' "$1"
+}
 
 for lib in coredll commctrl; do
   upper=$(echo "$lib" | tr a-z A-Z)
@@ -23,7 +26,7 @@ for lib in coredll commctrl; do
     echo "EXPORTS"
     names "$repo/platform/wince/$lib.def" | sed 's/.*/    &=StandIn_&/'
     printf '    %s\n' DeviceRunSelfTest DeviceRunExport DeviceRunCounts DeviceRunRules
-    [ "$lib" = coredll ] && printf '    %s\n' DeviceRunSetDriver DeviceRunArm DeviceRunFaults DeviceRunSim
+    [ "$lib" = coredll ] && printf '    %s\n' DeviceRunSetKeyboard DeviceRunSetDriver DeviceRunArm DeviceRunFaults DeviceRunSim
   } >"$gen/$lib.def"
 done
 

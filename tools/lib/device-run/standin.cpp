@@ -14,7 +14,9 @@
 //
 // EXPORT_LIST names a file of EXPORT(Name, "desktop-library") lines,
 // generated from the project's module definition; STANDIN_COREDLL adds the simulator, whose
-// CreateFileW answers "FPD1:" with the emulator, and the fault injection.
+// CreateFileW answers "FPD1:" with the emulator, and the fault injection. A
+// name no desktop library has ("stand-in") is a function of this file, with
+// the desktop's convention, so that it takes the same checked path.
 #include <windows.h>
 #include <commctrl.h>
 #include <stddef.h>
@@ -83,6 +85,13 @@ bool g_selfTesting = false;
 const char* g_lastMismatch = nullptr;
 
 }  // namespace
+
+#ifdef STANDIN_COREDLL
+// CE's own: what keyboard the system has (its status bits; 0xF a full one).
+// The launcher sets it for each scenario.
+volatile LONG g_keyboardStatus = 0xF;
+extern "C" DWORD WINAPI GetKeyboardStatus() { return (DWORD)g_keyboardStatus; }
+#endif
 
 #define EXPORT(name, library) \
     extern "C" {                                                                                                  \
@@ -469,6 +478,9 @@ extern "C" int DeviceRunSim(const char* knobs) {
     std::string error;
     return Sim() && ParseSimConfig(knobs, &Sim()->Config(), &error);
 }
+
+// The keyboard GetKeyboardStatus reports from now on.
+extern "C" void DeviceRunSetKeyboard(DWORD status) { InterlockedExchange(&g_keyboardStatus, (LONG)status); }
 
 // Whether "FPD1:" opens the emulator (1) or goes to the desktop, where no
 // such device exists (0).
