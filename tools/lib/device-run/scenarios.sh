@@ -27,6 +27,12 @@ wait_shown() { until_true "${2:-10}" shown "$1" || fail "no '$1' window"; }
 wait_gone() { until_true "${2:-10}" not_shown "$1" || fail "'$1' did not close"; }
 pause() { sleep "$(awk -v t="$1" -v s="$slow" 'BEGIN { print t * s / 10 }')"; }  # TENTHS, times $slow
 click() { xdotool mousemove "$1" "$2" click 1; pause 2; }
+# Every key a scenario presses goes through here: on a panel without a
+# keyboard ($keyboard=none) there is no key to press, and trying fails.
+key() {
+  [ "${keyboard:-full}" = full ] || fail "a key pressed on a panel without a keyboard: $*"
+  xdotool key "$@"
+}
 goto_tab() { # N
   local at
   [ "$(probe tab)" = "$1" ] && return 0
@@ -111,7 +117,7 @@ scenario_simulator() {
   step "(b) Parameters: Confirm"
   goto_tab 2
   click_control 2 IDC_PARAMETERS_TIME_SLIDER
-  xdotool key Right  # a value that differs, or Confirm writes nothing
+  key Right  # a value that differs, or Confirm writes nothing
   pause 3
   click_control 2 IDC_PARAMETERS_CONFIRM
   wait_count "TX SP9A" 1
@@ -138,11 +144,11 @@ scenario_simulator() {
   wait_shown FreeDraw
   xdotool mousemove 100 300 mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
   pause 3
-  xdotool key g
+  key g
   pause 3
-  xdotool key Escape
+  key Escape
   pause 3
-  xdotool key Escape
+  key Escape
   closed Draw
   wait_count "TX R$" $((resets + 1))
 
@@ -186,7 +192,7 @@ fault_open() { # KIND PLACE
   goto_tab 3
   click_control 3 IDC_TOOLS_DRAW
   wait_shown FreeDraw
-  xdotool key Escape
+  key Escape
   closed "the window after a fault"
 }
 fault_raised() { [ "$(probe faults | cut -d' ' -f1)" -gt "$1" ]; }
@@ -209,7 +215,7 @@ scenario_faults() {
   probe press 3 "$(id IDC_TOOLS_DRAW)" >/dev/null || fail "Draw could not be pressed under the window"
   pause 5
   [ "$(probe windowsof FreeDraw)" = 1 ] || fail "a second full-screen window opened"
-  xdotool key Escape  # reaches the window only if it is in front again
+  key Escape  # reaches the window only if it is in front again
   closed "Draw pressed twice"
 
   step "(c) a calibration whose upload fails: its message over a window that takes no input"
@@ -226,3 +232,4 @@ scenario_faults() {
   click_control 0 IDC_GENERAL_EXIT
   taskbar_judged
 }
+
