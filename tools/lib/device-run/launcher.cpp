@@ -3,12 +3,12 @@
 //
 //   launcher.exe DIR EXE SCENARIO...      (the stand-ins beside launcher.exe)
 //
-// For each scenario (a: no driver; b, c: the simulator behind "FPD1:") a copy
-// of EXE is loaded as a module of its own (so each starts with fresh
-// globals), its base relocations applied for where it landed, its imports
-// bound by name from the stand-ins in DIR, and its entry called as the device
-// calls it: int __cdecl (HINSTANCE, HINSTANCE, LPWSTR, int) with (module,
-// NULL, L"", SW_SHOW). Meanwhile a thread answers the driving script's
+// For each scenario (a: no driver; b, c: the simulator behind "FPD1:"; d: the
+// simulator on a panel without a keyboard) a copy of EXE is loaded as a
+// module of its own (so each starts with fresh globals), its base relocations
+// applied for where it landed, its imports bound by name from the stand-ins
+// in DIR, and its entry called as the device calls it: int __cdecl
+// (HINSTANCE, HINSTANCE, LPWSTR, int) with (module, NULL, L"", SW_SHOW). Meanwhile a thread answers the driving script's
 // questions (DIR\request -> DIR\reply), with the probe's verbs and a few
 // of its own, so no further Wine process ever has to start.
 #include <windows.h>
@@ -39,6 +39,7 @@ typedef int (*SelfTestFn)();
 typedef int (*ExportFn)(int, const char**, LONG*);
 typedef void (*CountsFn)(LONG*, LONG*, LONG*);
 typedef void (*SetDriverFn)(int);
+typedef void (*SetKeyboardFn)(DWORD);
 typedef void (*ArmFn)(int, int);
 typedef int (*FaultsFn)(int*);
 typedef void (*RulesFn)(LONG*, LONG*, LONG*);
@@ -318,6 +319,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 3; i < argc; ++i) {
         wchar_t s = argv[i][0];
         Get<SetDriverFn>(g_coredll, "DeviceRunSetDriver")(s != L'a');
+        Get<SetKeyboardFn>(g_coredll, "DeviceRunSetKeyboard")(s == L'd' ? 0 : 0xF);  // none, or a full one
         ++run;
         passed += RunScenario(argv[2], s);
     }

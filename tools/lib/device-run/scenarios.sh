@@ -233,3 +233,58 @@ scenario_faults() {
   taskbar_judged
 }
 
+# (d) A panel without a keyboard: GetKeyboardStatus answers 0, so the
+# full-screen window's touch controls are the only Escape and G there are.
+# Their centres on the 640x480 screen (surface/touch_controls.cpp).
+close_control="$(( (640 * 3456) >> 12 )) $(( (480 * 256) >> 12 ))"
+grid_control="$(( (640 * 1536) >> 12 )) $(( (480 * 256) >> 12 ))"
+grey="128,128,128"  # the window's background
+colour_is() { [ "$(pixel "$2" "$3")" = "$1" ]; }  # COLOUR X Y
+wait_colour() { # COLOUR X Y WHAT
+  until_true 5 colour_is "$1" "$2" "$3" || fail "$4: ($2,$3) is $(pixel "$2" "$3"), not $1"
+}
+# A point inside a control's black square, off its outline and its sign.
+inside() { set -- $1; echo $(($1 + 12)) "$2"; }
+
+scenario_keyboardless() {
+  keyboard=none
+  local resets stroke=(100 300) grid_line=(170 200) from selects
+  step "(d) no keyboard: Draw shows the close and the grid control"
+  wait_shown "Quillon Inc." 60
+  resets=$(count "TX R$")
+  goto_tab 3
+  click_control 3 IDC_TOOLS_DRAW
+  wait_shown FreeDraw
+  wait_colour 0,0,0 $(inside "$close_control") "no close control"
+  wait_colour 0,0,0 $(inside "$grid_control") "no grid control"
+
+  step "(d) a stroke, wiped by the close control"
+  xdotool mousemove "${stroke[@]}" mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
+  wait_colour 255,0,0 "${stroke[@]}" "the stroke is not drawn"
+  click $close_control
+  wait_colour "$grey" "${stroke[@]}" "the close control did not wipe the stroke"
+  shown FreeDraw || fail "the close control closed the window instead of wiping it"
+
+  step "(d) the grid control lays the grid; the close control closes"
+  colour_is "$grey" "${grid_line[@]}" || fail "a grid line before the grid control: $(pixel "${grid_line[@]}")"
+  click $grid_control
+  wait_colour 255,255,255 "${grid_line[@]}" "the grid control laid no grid"
+  click $close_control
+  closed "Draw, by the close control"
+  wait_count "TX R$" $((resets + 1))
+
+  step "(d) Calibration 5: two targets, then the close control ends the run without an upload"
+  from=$(wc -l <"$trace")
+  selects=$(count "REQ 19 ")
+  calibrate IDC_DEVICE_CALIBRATE_5 0 2
+  wait_count "REQ 19 " $((selects + 3)) 20  # the third target is up
+  click $close_control
+  closed "Calibration 5, by the close control" 30
+  wait_count "TX R$" $((resets + 2))
+  ! tail -n +$((from + 1)) "$trace" | grep -E " TX (PL|SP(1.|2[01]))" || fail "the run ended by the close control uploaded"
+
+  step "(d) Exit"
+  goto_tab 0
+  click_control 0 IDC_GENERAL_EXIT
+  taskbar_judged
+}
