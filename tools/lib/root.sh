@@ -5,6 +5,10 @@
 # it all on every exit, Ctrl-C and SIGTERM included. Source it after setting
 # tool (the name in messages), roots (the folders whose processes and mounts
 # are ours) and logs; cleanup_more, if defined, runs once those are gone.
+# TOUCHPANEL_MIRROR=URL: the roots' Debian mirror instead of the host's.
+#
+# Exit status 75: the mirror would not serve $suite itself, after the
+# retries, so no root could be made; $logs/mirror-unusable.txt says why.
 
 suite=bookworm
 mounts=()      # every mount point we made, in the order made
@@ -139,8 +143,43 @@ step() {
   shift
   say "$name ..."
   t0=$(date +%s)
-  run_logged "$log" "$@" || { say "$name failed; last lines of $log:"; tail -n 30 "$log"; exit 1; }
+  run_logged "$log" "$@" || step_failed "$name"
   say "$name: $(secs $(($(date +%s) - t0)))"
+}
+step_failed() { say "$1 failed; last lines of $logs/$1.log:"; tail -n 30 "$logs/$1.log"; exit 1; }
+
+# What debootstrap and apt say when a download from the mirror failed.
+fetch_errors='^E: (Failed getting release|Invalid Release|Couldn.t download|Couldn.t find these debs|Failed to fetch|Unable to fetch)'
+
+# fetch_step NAME COMMAND...: a step that downloads from the mirror, tried
+# three times with a pause between (COMMAND starts afresh each time), since
+# a mirror mid-sync fails downloads for a while. If the last try still could
+# not download (its last error is a download's), the mirror is unusable; any
+# other failure is the step's.
+fetch_step() {
+  local name=$1 log=$logs/$1.log t0 n why
+  shift
+  t0=$(date +%s)
+  for n in 1 2 3; do
+    say "$name ..."
+    run_logged "$log" "$@" && { say "$name: $(secs $(($(date +%s) - t0)))"; return 0; }
+    grep -E '^E: ' "$log" | tail -n 1 | grep -qE "$fetch_errors" || step_failed "$name"
+    why=$(grep -m1 -E "$fetch_errors" "$log" | cut -c1-200)
+    say "$name could not download: $why"
+    [ "$n" = 3 ] || { say "trying again in $((n * 20)) s"; pause $((n * 20)); }
+  done
+  mirror_unusable "$name: $why (log: $log)"
+}
+
+# The mirror would not serve $suite, after the retries: no root can be made.
+# Said loudly, kept for whoever called the tool, and told apart by the status.
+mirror_unusable() {
+  local line=================================================================
+  printf '%s\n' "the mirror $mirror does not serve $suite: $*" >"$logs/mirror-unusable.txt"
+  say "$line" >&2
+  say "NOT RUN: $(cat "$logs/mirror-unusable.txt")" >&2
+  say "$line" >&2
+  exit 75
 }
 
 # chroot_run ROOT [NAME=VALUE...] COMMAND...: a command inside a root as a
@@ -182,12 +221,14 @@ host_uri_for_suite() {
 # Host packages, with apt-get update tried again while a mirror is mid-sync
 # (the install goes on with the lists it has) and downloads retried.
 host_install() {
-  step host-apt bash -c "for n in 1 2 3; do apt-get update -qq && break; [ \$n = 3 ] || sleep 20; done
+  fetch_step host-apt bash -c "for n in 1 2 3; do apt-get update -qq && break; [ \$n = 3 ] || sleep 20; done
     DEBIAN_FRONTEND=noninteractive apt-get -o Acquire::Retries=5 install -y -qq --no-install-recommends $*"
 }
 
 find_mirror() {
-  mirror=$(host_uri_for_suite "$suite") || die "no deb entry for $suite in this machine's apt sources"
+  rm -f "$logs/mirror-unusable.txt"
+  mirror=${TOUCHPANEL_MIRROR:-$(host_uri_for_suite "$suite")} || die "no deb entry for $suite in this machine's apt sources"
+  mirror=${mirror%/}
   security=$(host_uri_for_suite "$suite-security" || true)
   say "mirror: $mirror${security:+ (security: $security)}"
   command -v debootstrap >/dev/null || host_install debootstrap
@@ -211,7 +252,8 @@ setup_apt() { # ROOT
 # apt-get update in a root, tried again after a pause, as a mirror mid-sync
 # serves indexes that do not match its Release file for a while. If it still
 # fails only for update or security suites, the root goes on without them
-# (it needs nothing from them) and $dropped names them.
+# (it needs nothing from them) and $dropped names them; if it fails for
+# $suite itself, the mirror is unusable.
 apt_update() { # ROOT
   local log=$logs/apt-update.log n bad t0
   t0=$(date +%s)
@@ -222,8 +264,11 @@ apt_update() { # ROOT
     [ "$n" = 3 ] || { say "trying again in $((n * 20)) s"; pause $((n * 20)); }
   done
   bad=$(grep -E '^(E|Err):' "$log" | grep -oE "[ /]$suite(-[a-z]+)?[ /]" | tr -d ' /' | sort -u | tr '\n' ' ')
-  if [ -z "$bad" ] || [ -n "$(echo "$bad" | tr ' ' '\n' | grep -vxE "$suite-(updates|security)|")" ]; then
+  if [ -z "$bad" ]; then
     say "apt-get update failed 3 times; last lines of $log:"; tail -n 30 "$log"; exit 1
+  fi
+  if echo "$bad" | tr ' ' '\n' | grep -qx "$suite"; then
+    mirror_unusable "apt-get update: $(grep -m1 -E "^(E|Err):.*[ /]$suite[ /]" "$log" | cut -c1-200) (log: $log)"
   fi
   dropped=${bad% }
   mv "$log" "$logs/apt-update-failed.log"
