@@ -7,6 +7,7 @@
 //     end in that order, so every offset is where the part before it ends,
 //     every count of entries ends where the next part starts, and the last
 //     ends with the file;
+//   - no id of a section is 0 or taken twice;
 //   - every string's length is its text and one NUL; every path's length is
 //     its string ids and the 0 that ends them, and each id names a string;
 //   - every file is in a folder of DIRS, every shortcut is to a file of FILES.
@@ -21,6 +22,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,13 +102,15 @@ int main(int argc, char** argv) {
         if (offset != at) Bad(part + " starts at " + std::to_string(offset) + ", not where the part before it ends, " + std::to_string(at));
         if (layout) printf("at %zu %s\n", offset, part.c_str());
     };
+    std::set<unsigned> ids[6];
     std::string text[3];
     const char* headed[] = {"APPNAME", "PROVIDER", "UNSUPPORTED"};
     for (int i = 0; i < 3; ++i) {
         unsigned off = U(84 + 4 * i, 2), length = U(86 + 4 * i, 2);
         if (i == 2 && length == 0 && off == 0) continue;  // none
         starts(headed[i], off);
-        text[i] = Text(at, length, headed[i]);
+        // UNSUPPORTED is a list of names, each ending in a NUL, and an empty one.
+        text[i] = i < 2 ? Text(at, length, headed[i]) : std::to_string(length) + " bytes";
         at += length;
     }
     for (int s = 0; s < 6; ++s) {
@@ -114,6 +118,7 @@ int main(int argc, char** argv) {
         for (unsigned e = 0; e < count[s]; ++e) {
             std::string what = std::string(names[s]) + " entry " + std::to_string(e + 1);
             unsigned id = U(at, 2), length;
+            if (id == 0 || !ids[s].insert(id).second) Bad(what + ": its id " + std::to_string(id) + " is 0 or taken");
             switch (s) {
             case 0:
                 length = U(at + 2, 2);
@@ -154,7 +159,7 @@ int main(int argc, char** argv) {
 
     printf("signature MSCE\n");
     printf("appname \"%s\"\nprovider \"%s\"\n", text[0].c_str(), text[1].c_str());
-    printf("unsupported %s\n", text[2].empty() ? "none" : ("\"" + text[2] + "\"").c_str());
+    printf("unsupported %s\n", text[2].empty() ? "none" : text[2].c_str());
     printf("architecture %u\n", U(20, 4));
     printf("versions %u.%u to %u.%u, builds %u to %u\n", U(24, 4), U(28, 4), U(32, 4), U(36, 4), U(40, 4), U(44, 4));
     printf("unknown fields at 4, 12, 16, 96, 98: %u %u %u %u %u\n", U(4, 4), U(12, 4), U(16, 4), U(96, 2), U(98, 2));
