@@ -4,12 +4,18 @@
 # The toolchain's objdump disassembles the code for it.
 find_program(HOST_CXX NAMES g++ c++ REQUIRED)
 find_program(DEVICE_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump REQUIRED)
+
+# host_tool(NAME SOURCE): a one-file program for this machine, built as
+# ${CMAKE_BINARY_DIR}/NAME by the target NAME_tool.
+function(host_tool name source)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}
+      COMMAND ${HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror -o ${CMAKE_BINARY_DIR}/${name} ${CMAKE_SOURCE_DIR}/${source}
+      DEPENDS ${CMAKE_SOURCE_DIR}/${source} VERBATIM)
+  add_custom_target(${name}_tool ALL DEPENDS ${CMAKE_BINARY_DIR}/${name})
+endfunction()
+
 set(DEVICE_CHECK ${CMAKE_BINARY_DIR}/device_check)
-set(DEVICE_CHECK_SOURCE ${CMAKE_SOURCE_DIR}/tools/device-check/device_check.cpp)
-add_custom_command(OUTPUT ${DEVICE_CHECK}
-    COMMAND ${HOST_CXX} -std=c++17 -O2 -Wall -Wextra -Werror -o ${DEVICE_CHECK} ${DEVICE_CHECK_SOURCE}
-    DEPENDS ${DEVICE_CHECK_SOURCE} VERBATIM)
-add_custom_target(device_check_tool ALL DEPENDS ${DEVICE_CHECK})
+host_tool(device_check tools/device-check/device_check.cpp)
 
 set(DEVICE_CHECK_ARGS --objdump ${DEVICE_OBJDUMP}
                       --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt

@@ -109,6 +109,7 @@ add_custom_command(TARGET touchpanel POST_BUILD
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   include(cmake/wince-check.cmake)
+  include(cmake/wince-cab.cmake)
 else()
   include(cmake/wince-standins.cmake)
 endif()

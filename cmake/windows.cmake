@@ -53,4 +53,12 @@ if(TOUCHPANEL_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       PROPERTIES RESOURCE_LOCK gui FIXTURES_REQUIRED wine TIMEOUT 330)
+
+  # The full-screen window's suite and a 9-point calibration on the other
+  # screens of such panels, portrait too, each on a display of that size.
+  foreach(screen 800x600 1024x768 480x640)
+    add_wine_test(gui_at_${screen} 300 ${CMAKE_SOURCE_DIR}/tools/wine-env run $<TARGET_FILE:touchpanel_gui_tests>
+                  --gtest_filter=FreeDrawTest.*:CalibrationTest.NinePointRunUploadsTheSamplesAndMapsWithinOnePercent)
+    set_property(TEST gui_at_${screen} APPEND PROPERTY ENVIRONMENT TOUCHPANEL_SCREEN=${screen} WINEDEBUG=-all,err+all)
+  endforeach()
 endif()

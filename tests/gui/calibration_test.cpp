@@ -12,6 +12,7 @@
 #include "surface/calibration_run.h"
 #include "surface/fullscreen.h"
 #include "surface/overlay_geometry.h"
+#include "surface/touch_controls.h"
 
 namespace {
 
@@ -531,4 +532,43 @@ TEST_F(CalibrationTest, AWindowThatCannotOpenLeavesNothingBehind) {
     EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
     EXPECT_TRUE(taskbar.InPlace());
     UnregisterClassW(L"FreeDraw", InstanceHandle);
+}
+
+TEST_F(CalibrationTest, ByTouchAloneTheCloseControlEndsAFivePointRunAtOnce) {
+    Install("keyboard=none");
+    Taskbar taskbar;
+    Script s;
+    StartRun(s, IDC_DEVICE_CALIBRATE_5);
+    for (int k : {0, 2}) {
+        s.Do([k] {  // the touch inks the window, as every touch on it does
+            const ScreenPoint p = TargetOnScreen(k);
+            SendMessageW(FullScreenWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+            TouchTarget(k);
+            SendCalibrationTick();
+            Sim()->TouchUp();
+            SendMessageW(FullScreenWindow, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+            SendCalibrationTick();
+        });
+    }
+    s.Do([this] {
+        ASSERT_EQ(CurrentPointIndex, 2);
+        ASSERT_EQ(InkPresent, 1);
+        const size_t polls = emu->CallsOf(RequestGetCalibrationSample).size();
+        ScreenPoint close;
+        int r;
+        TouchControlSquare(kCloseControl, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &close, &r);
+        Sim()->TouchDown(close.x, close.y);  // the panel reports the tap to the driver too
+        SendMessageW(run, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(close.x, close.y));
+        EXPECT_FALSE(IsWindow(run)) << "the tap only wiped";
+        Sim()->TouchUp();
+        EXPECT_EQ(emu->CallsOf(RequestGetCalibrationSample).size(), polls) << "the tap was taken as a sample";
+        EXPECT_EQ(InkPresent, 1);
+        EXPECT_EQ(CalibrationActive, 0);
+    });
+    s.CloseSheet().RunSheet();
+    EXPECT_TRUE(UploadFrames().empty());
+    EXPECT_EQ(emu->CommitCount(), 0);
+    EXPECT_EQ(emu->Frames(), (std::vector<std::string>{"CR", "R"}));
+    EXPECT_TRUE(taskbar.InPlace());
+    EXPECT_EQ(CountMessageBoxes(), 0);
 }

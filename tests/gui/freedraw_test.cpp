@@ -2,12 +2,16 @@
 // reset on close, with posted mouse and key messages on the real window.
 #include "surface/fullscreen.h"
 
+#include <algorithm>
+
 #include "harness.h"
 #include "platform/fault_guard.h"
 #include "platform/module.h"
 #include "sim/unique.h"
 #include "surface/calibration_run.h"
 #include "surface/gdi_guards.h"
+#include "surface/overlays.h"
+#include "surface/touch_controls.h"
 
 namespace {
 
@@ -15,6 +19,7 @@ const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kGrey = RGB(128, 128, 128);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kBlack = RGB(0, 0, 0);
 
 void Post(UINT message, WPARAM wParam, int x = 0, int y = 0) {
     PostMessageW(FullScreenWindow, message, wParam, MAKELPARAM(x, y));
@@ -33,6 +38,75 @@ void Stroke(int x0, int y0, int x1, int y1) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, x0, y0);
     Post(WM_MOUSEMOVE, MK_LBUTTON, x1, y1);
     Post(WM_LBUTTONUP, 0, x1, y1);
+}
+
+// The linearity grid's first inner vertical line on this screen (17/64 of
+// the width), and the half-width of its tolerance band (1 %).
+int GridLineX() { return (GetSystemMetrics(SM_CXSCREEN) * 1088) >> 12; }
+int BandHalfWidth() { return GetSystemMetrics(SM_CXSCREEN) * 10 / 1000; }
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+// A touch control's square on this screen.
+struct Control {
+    ScreenPoint centre;
+    int r;
+};
+Control ControlOnScreen(int control) {
+    Control c;
+    TouchControlSquare(control, ScreenWidth(), ScreenHeight(), &c.centre, &c.r);
+    return c;
+}
+
+void Tap(ScreenPoint p) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Post(WM_LBUTTONUP, 0, p.x, p.y);
+    PumpMessages();
+}
+
+// Pixels of the window as it stands, a COLORREF each, row by row.
+std::vector<COLORREF> WindowPixels(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC window = GetDC(FullScreenWindow), memory = CreateCompatibleDC(window);
+    HGDIOBJ kept = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, w, h, window, r.left, r.top, SRCCOPY);
+    std::vector<COLORREF> pixels(w * h);
+    for (int i = 0; i < w * h; ++i) {
+        const uint32_t p = static_cast<const uint32_t*>(bits)[i];
+        pixels[i] = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    SelectObject(memory, kept);
+    DeleteDC(memory);
+    ReleaseDC(FullScreenWindow, window);
+    DeleteObject(copy);
+    return pixels;
+}
+
+// Whether a control is drawn, whole: nothing but its black and white in its
+// square (the outline's inner half included), black beside its sign, its
+// white outline, and at its centre its sign (the x crosses there; the # leaves
+// it black).
+bool ControlDrawn(int control) {
+    const Control c = ControlOnScreen(control);
+    const RECT square = {c.centre.x - c.r, c.centre.y - c.r, c.centre.x + c.r + 1, c.centre.y + c.r + 1};
+    const std::vector<COLORREF> pixels = WindowPixels(square);
+    auto at = [&](int x, int y) { return pixels[(y - square.top) * (2 * c.r + 1) + x - square.left]; };
+    for (int y = c.centre.y - c.r; y <= c.centre.y + c.r; ++y)
+        for (int x = c.centre.x - c.r; x <= c.centre.x + c.r; ++x)
+            if (at(x, y) != kBlack && at(x, y) != kWhite) return false;
+    return at(c.centre.x - c.r + 3, c.centre.y) == kBlack && at(c.centre.x - c.r, c.centre.y) == kWhite &&
+           at(c.centre.x, c.centre.y) == (control == kCloseControl ? kWhite : kBlack);
+}
+
+// Nothing but a touch control is black.
+int BlackPixels() {
+    const std::vector<COLORREF> pixels = WindowPixels(RECT{0, 0, ScreenWidth(), ScreenHeight()});
+    return (int)std::count(pixels.begin(), pixels.end(), kBlack);
 }
 
 class FreeDrawTest : public GuiTest {
@@ -168,10 +242,11 @@ TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
     PumpMessages();
     EXPECT_EQ(GridShown, 1);
     EXPECT_EQ(InkPresent, 0);
-    EXPECT_EQ(WindowPixel(170, 60), kWhite);
-    EXPECT_EQ(WindowPixel(164, 60), kYellow);
-    EXPECT_EQ(WindowPixel(176, 60), kYellow);
-    EXPECT_EQ(WindowPixel(100, 60), kGrey);
+    const int x = GridLineX(), dx = BandHalfWidth();  // 170 and 6 on 640x480
+    EXPECT_EQ(WindowPixel(x, 60), kWhite);
+    EXPECT_EQ(WindowPixel(x - dx, 60), kYellow);
+    EXPECT_EQ(WindowPixel(x + dx, 60), kYellow);
+    EXPECT_EQ(WindowPixel(x - 70, 60), kGrey);
     Key(VK_ESCAPE);  // nothing drawn: closes at once, grid and all
     PumpMessages();
     EXPECT_FALSE(IsWindow(w));
@@ -181,13 +256,14 @@ TEST_F(FreeDrawTest, GridIsWhiteWithAYellowBandAndIsNotInk) {
 TEST_F(FreeDrawTest, EscapeWipesTheInkPutsTheGridBackThenCloses) {
     HWND w = Open();
     Key('G');
-    Stroke(100, 100, 250, 100);
+    const int x = GridLineX();
+    Stroke(x - 70, 100, x + 80, 100);
     PumpMessages();
-    ASSERT_EQ(WindowPixel(130, 100), kRed);
+    ASSERT_EQ(WindowPixel(x - 40, 100), kRed);
     Escape();
     EXPECT_TRUE(IsWindow(w));
-    EXPECT_EQ(WindowPixel(130, 100), kGrey);
-    EXPECT_EQ(WindowPixel(170, 100), kWhite);  // the grid is back, over the wiped stroke
+    EXPECT_EQ(WindowPixel(x - 40, 100), kGrey);
+    EXPECT_EQ(WindowPixel(x, 100), kWhite);  // the grid is back, over the wiped stroke
     EXPECT_TRUE(emu->Frames().empty());
     Escape();
     EXPECT_FALSE(IsWindow(w));
@@ -318,4 +394,131 @@ TEST_F(FreeDrawTest, ASecondOpenOnlyBringsTheWindowToTheFront) {
     Escape();
     EXPECT_TRUE(taskbar.InPlace());  // not the collapsed {0, 0, 0, 0}
     DestroyWindow(other);
+}
+
+TEST_F(FreeDrawTest, EachKeyboardGetsControlsForTheKeysItLacksAndAWholeOneNone) {
+    const struct {
+        uint32_t status;
+        bool close, grid, closeInARun;
+    } cases[] = {{kFullKeyboard, false, false, false},
+                 {0, true, true, true},
+                 {kKeyboardPresent | kKeyboardEnabled | kKeyboardEnterEsc, false, true, false},  // a keypad
+                 {kKeyboardPresent | kKeyboardEnabled | kKeyboardAlphaNum, true, false, true}};  // no Escape
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        emu->Config().keyboardStatus = c.status;
+        Open();
+        EXPECT_EQ(ControlDrawn(kCloseControl), c.close) << "not in the first paint";
+        EXPECT_EQ(ControlDrawn(kGridControl), c.grid) << "not in the first paint";
+        // Keys whose drawing crosses the controls: the grid, then a wipe.
+        for (WPARAM key : {(WPARAM)'G', (WPARAM)VK_ESCAPE}) {
+            Stroke(10, 30, ScreenWidth() - 10, 30);
+            Key(key);
+            PumpMessages();
+            EXPECT_EQ(ControlDrawn(kCloseControl), c.close) << key;
+            EXPECT_EQ(ControlDrawn(kGridControl), c.grid) << key;
+        }
+        if (!c.close && !c.grid) {
+            EXPECT_EQ(BlackPixels(), 0) << "the window is not as it always was";
+        }
+        Escape();
+        ASSERT_FALSE(IsWindow(FullScreenWindow));
+
+        StartCalibration(5);
+        ASSERT_TRUE(FullScreenWindow);
+        KillTimer(FullScreenWindow, kCalibrationTimerId);
+        PumpMessages();
+        // A stroke across the controls while the pen stays down; the next tick draws them again.
+        Post(WM_LBUTTONDOWN, MK_LBUTTON, 10, 30);
+        Post(WM_MOUSEMOVE, MK_LBUTTON, ScreenWidth() - 10, 30);
+        PumpMessages();
+        SendCalibrationTick();
+        EXPECT_EQ(ControlDrawn(kCloseControl), c.closeInARun);
+        EXPECT_FALSE(ControlDrawn(kGridControl)) << "in a run every other touch is the target's";
+        if (!c.closeInARun) {
+            EXPECT_EQ(BlackPixels(), 0) << "the run's window is not as it always was";
+        }
+        Post(WM_LBUTTONUP, 0);
+        Key(VK_ESCAPE);  // wipes
+        Escape();
+        ASSERT_FALSE(IsWindow(FullScreenWindow));
+    }
+}
+
+TEST_F(FreeDrawTest, ByTouchAloneAStrokeIsWipedTheGridShownAndTheWindowClosed) {
+    Install("keyboard=none");
+    const int w = ScreenWidth(), h = ScreenHeight();
+    const RECT bottom = {0, h - 26, w, h};
+    Taskbar taskbar(bottom);
+    HWND window = Open();
+    const Control close = ControlOnScreen(kCloseControl), grid = ControlOnScreen(kGridControl);
+
+    // A stroke that starts outside a control draws across it; at pen-up the
+    // control is drawn again over the ink.
+    const int y = close.centre.y, x0 = close.centre.x - 3 * close.r, x1 = close.centre.x + 2 * close.r;
+    Stroke(x0, y, x1, y);
+    PumpMessages();
+    EXPECT_EQ(WindowPixel(x0 + 5, y), kRed);
+    EXPECT_EQ(WindowPixel(x1 - 5, y), kRed);
+    EXPECT_TRUE(ControlDrawn(kCloseControl));
+
+    Tap(close.centre);  // Escape with ink: a wipe
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(InkPresent, 0);
+    EXPECT_EQ(WindowPixel(x0 + 5, y), kGrey);
+    EXPECT_TRUE(ControlDrawn(kCloseControl) && ControlDrawn(kGridControl)) << "the wipe took the controls too";
+
+    // G, and nothing else: what the pen does until it is lifted draws nothing.
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, grid.centre.x, grid.centre.y);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, grid.centre.x, grid.centre.y + 100);
+    Post(WM_LBUTTONUP, 0, grid.centre.x, grid.centre.y + 100);
+    PumpMessages();
+    EXPECT_EQ(GridShown, 1);
+    EXPECT_EQ(InkPresent, 0);
+    EXPECT_EQ(WindowPixel(GridLineX(), 60), kWhite);
+    EXPECT_EQ(WindowPixel(grid.centre.x, grid.centre.y + 50), kGrey);
+    EXPECT_TRUE(ControlDrawn(kCloseControl) && ControlDrawn(kGridControl)) << "the grid covers the controls";
+    EXPECT_TRUE(emu->Frames().empty());
+
+    Tap(close.centre);  // nothing drawn (the grid is no ink): closes
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
+    EXPECT_TRUE(taskbar.InPlace());
+    EXPECT_EQ(ScreenPixel(w / 2, h - 13), kTaskbarColour) << "the taskbar was not painted again";
+}
+
+// On whatever screen the suite runs: the overlays at their fractions of it,
+// and no control covering any part of a target.
+TEST_F(FreeDrawTest, OverlaysSitAtTheirFractionsAndTheControlsLeaveEveryTargetClear) {
+    Install("keyboard=none");
+    Open();
+    {
+        WindowDC dc(FullScreenWindow);
+        DrawCalibrationFrame(dc);
+        for (int k = 0; k < 9; ++k) DrawTargetRings(dc, k, 1);
+        DrawProgressBar(dc, 125);
+    }
+    Post(WM_LBUTTONUP, 0);  // the controls are drawn again over it all
+    PumpMessages();
+
+    const int w = ScreenWidth(), h = ScreenHeight();
+    auto x = [w](int fraction) { return (w * fraction) >> 12; };
+    auto y = [h](int fraction) { return (h * fraction) >> 12; };
+    const int across = x(2560), down = y(1536);  // clear of targets and controls
+    EXPECT_EQ(WindowPixel(across, y(128)), kWhite);
+    EXPECT_EQ(WindowPixel(across, y(3968)), kWhite);
+    EXPECT_EQ(WindowPixel(across, h >> 1), kWhite);
+    EXPECT_EQ(WindowPixel(x(128), down), kWhite);
+    EXPECT_EQ(WindowPixel(x(3968), down), kWhite);
+    EXPECT_EQ(WindowPixel(w >> 1, down), kWhite);
+    EXPECT_EQ(WindowPixel(across, h - 5), RGB(0xE1, 0, 0));  // the bar, full at 125 ticks
+    const int fx[9] = {2048, 3968, 3968, 2048, 128, 128, 128, 2048, 3968};
+    const int fy[9] = {2048, 2048, 128, 128, 128, 2048, 3968, 3968, 3968};
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(WindowPixel(x(fx[k]) - 5, y(fy[k])), kRed) << "target " << k;
+        EXPECT_EQ(WindowPixel(x(fx[k]) - 15, y(fy[k])), RGB(0, 0, 255)) << "target " << k;
+    }
+
+    for (int control = 0; control < kTouchControlCount; ++control)
+        EXPECT_TRUE(ControlDrawn(control)) << "control " << control << " shows something of what lies under it";
 }

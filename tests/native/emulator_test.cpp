@@ -69,7 +69,10 @@ TEST_F(EmulatorTest, ConfigRejectsWhatItDoesNotKnow) {
     EXPECT_FALSE(ParseSimConfig("rotation=300", &c, &error));
     EXPECT_FALSE(ParseSimConfig("records=9A:12", &c, &error));
     EXPECT_FALSE(ParseSimConfig("drop=SP1:0", &c, &error));
-    EXPECT_TRUE(ParseSimConfig("driver=absent,latency=5,drop=SP1:5,records=99:0000;9A:1111,count=15:3", &c, &error));
+    EXPECT_FALSE(ParseSimConfig("keyboard=qwerty", &c, &error));
+    EXPECT_TRUE(ParseSimConfig("driver=absent,latency=5,drop=SP1:5,records=99:0000;9A:1111,count=15:3,keyboard=keypad",
+                               &c, &error));
+    EXPECT_EQ(c.keyboardStatus, 0x7u);
     EXPECT_TRUE(c.driverAbsent);
     EXPECT_EQ(c.latencyMs, 5u);
     EXPECT_EQ(c.dropPrefix, "SP1");

@@ -1,4 +1,5 @@
 #include "surface/overlay_geometry.h"
+#include "surface/touch_controls.h"
 
 #include <gtest/gtest.h>
 
@@ -91,4 +92,95 @@ TEST(OverlayGeometry, TargetsAndTheirSquares) {
     ASSERT_TRUE(TargetPixel(4, 320, 240, &p));
     EXPECT_EQ(p.x, 10);
     EXPECT_EQ(p.y, 7);
+}
+
+// Which keys the window stands in for: Escape without Enter/Escape keys, G
+// without letters; an absent or disabled keyboard lacks both.
+TEST(TouchControls, ShownForTheKeysTheKeyboardLacks) {
+    const unsigned close = 1u << kCloseControl, grid = 1u << kGridControl;
+    const struct {
+        uint32_t status;
+        unsigned drawing, calibrating;
+    } cases[] = {
+        {0xF, 0, 0},                         // a whole keyboard
+        {0x0, close | grid, close},          // none
+        {0x7, grid, 0},                      // a keypad: Enter and Escape, no letters
+        {0xB, close, close},                 // letters but no Escape
+        {0xD, close | grid, close},          // not enabled
+        {0xE, close | grid, close},          // not present
+        {0xFFFFFFFFu, 0, 0},                 // unknown bits change nothing
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShownTouchControls(c.status, false), c.drawing) << std::hex << c.status;
+        EXPECT_EQ(ShownTouchControls(c.status, true), c.calibrating) << std::hex << c.status;
+    }
+}
+
+TEST(TouchControls, FingertipSquaresAlongTheTopThatScaleWithTheScreen) {
+    const struct {
+        int width, height;
+        ScreenPoint close, grid;
+        int halfSize;
+    } cases[] = {
+        {640, 480, {540, 30}, {240, 30}, 16},
+        {800, 600, {675, 37}, {300, 37}, 20},
+        {1024, 768, {864, 48}, {384, 48}, 25},
+        {480, 640, {405, 40}, {180, 40}, 16},
+    };
+    for (const auto& c : cases) {
+        ScreenPoint centre;
+        int r;
+        TouchControlSquare(kCloseControl, c.width, c.height, &centre, &r);
+        EXPECT_TRUE(centre.x == c.close.x && centre.y == c.close.y && r == c.halfSize) << c.width << "x" << c.height;
+        TouchControlSquare(kGridControl, c.width, c.height, &centre, &r);
+        EXPECT_TRUE(centre.x == c.grid.x && centre.y == c.grid.y && r == c.halfSize) << c.width << "x" << c.height;
+    }
+}
+
+// On every screen from 480 pixels up on each side, portrait too, no control
+// touches a target's squares or marker (half-size 15 and the pen's pixel
+// around it), the progress bar or the screen's edge, nor the other control.
+TEST(TouchControls, ClearOfEveryTargetAndTheProgressBarOnEveryScreen) {
+    struct Box {
+        int left, top, right, bottom;  // inclusive
+        bool Meets(const Box& o) const {
+            return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
+        }
+    };
+    for (int w = 480; w <= 2048; w += 4) {
+        for (int h = 480; h <= 2048; h += 4) {
+            Box controls[kTouchControlCount];
+            for (int k = 0; k < kTouchControlCount; ++k) {
+                ScreenPoint c;
+                int r;
+                TouchControlSquare(k, w, h, &c, &r);
+                controls[k] = {c.x - r - 1, c.y - r - 1, c.x + r + 1, c.y + r + 1};  // the outline's width 2
+                ASSERT_GE(2 * r, 32) << w << "x" << h;  // never below a fingertip
+                ASSERT_TRUE(controls[k].left >= 0 && controls[k].top >= 0 && controls[k].right < w) << w << "x" << h;
+                const Box bar = {0, h - kProgressBarWidth - 3, w, h};
+                ASSERT_FALSE(controls[k].Meets(bar)) << w << "x" << h;
+                for (int t = 0; t < kTargetCount; ++t) {
+                    ScreenPoint p;
+                    TargetPixel(t, w, h, &p);
+                    const Box target = {p.x - 16, p.y - 16, p.x + 16, p.y + 16};
+                    ASSERT_FALSE(controls[k].Meets(target)) << "control " << k << ", target " << t << " at " << w << "x" << h;
+                }
+            }
+            ASSERT_FALSE(controls[kCloseControl].Meets(controls[kGridControl])) << w << "x" << h;
+        }
+    }
+}
+
+TEST(TouchControls, APressCountsOnlyOnAShownControlOutlineIncluded) {
+    const unsigned both = (1u << kCloseControl) | (1u << kGridControl);
+    const struct {
+        unsigned shown;
+        int x, y, control;
+    } cases[] = {
+        {both, 540, 30, kCloseControl}, {both, 524, 14, kCloseControl}, {both, 556, 46, kCloseControl},
+        {both, 523, 30, -1},            {both, 540, 47, -1},            {both, 240, 30, kGridControl},
+        {1u << kCloseControl, 240, 30, -1}, {0, 540, 30, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TouchControlAt(c.shown, c.x, c.y, 640, 480), c.control) << c.x << "," << c.y << " shown " << c.shown;
 }
