@@ -60,5 +60,6 @@ if(TOUCHPANEL_TESTS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_wine_test(gui_at_${screen} 300 ${CMAKE_SOURCE_DIR}/tools/wine-env run $<TARGET_FILE:touchpanel_gui_tests>
                   --gtest_filter=FreeDrawTest.*:CalibrationTest.NinePointRunUploadsTheSamplesAndMapsWithinOnePercent)
     set_property(TEST gui_at_${screen} APPEND PROPERTY ENVIRONMENT TOUCHPANEL_SCREEN=${screen} WINEDEBUG=-all,err+all)
+    set_property(TEST gui_at_${screen} PROPERTY RESOURCE_LOCK gui)
   endforeach()
 endif()
