@@ -14,14 +14,19 @@ const COLORREF kUnlitGrey = 0xC8D0C8;
 const COLORREF kControlBlack = 0x000000;
 const COLORREF kRingColours[3] = {0x0000FF, 0x00FF00, 0xFF0000};  // inner red, green, outer blue
 
+// The lines, with the pen selected into the DC.
+void StrokeLines(HDC dc, const ScreenLine* lines, int count) {
+    for (int i = 0; i < count; ++i) {
+        MoveToEx(dc, lines[i].from.x, lines[i].from.y, NULL);
+        LineTo(dc, lines[i].to.x, lines[i].to.y);
+    }
+}
+
 // Every line of the array, with one pen.
 template <size_t N>
 void DrawLines(HDC dc, int width, COLORREF colour, const ScreenLine (&lines)[N]) {
     ScopedPen pen(dc, width, colour);
-    for (const ScreenLine& line : lines) {
-        MoveToEx(dc, line.from.x, line.from.y, NULL);
-        LineTo(dc, line.to.x, line.to.y);
-    }
+    StrokeLines(dc, lines, (int)N);
 }
 
 void DrawSquareWithPen(HDC dc, ScreenPoint centre, int r) {
@@ -97,11 +102,7 @@ void DrawTouchControl(HDC dc, int control, ScreenSize screen) {
     ScopedPen pen(dc, 2, kWhite);
     DrawSquareWithPen(dc, centre, r);
     ScreenLine sign[4];
-    int lines = TouchControlGlyph(control, centre, r, sign);
-    for (int i = 0; i < lines; ++i) {
-        MoveToEx(dc, sign[i].from.x, sign[i].from.y, NULL);
-        LineTo(dc, sign[i].to.x, sign[i].to.y);
-    }
+    StrokeLines(dc, sign, TouchControlGlyph(control, centre, r, sign));
 }
 
 void DrawCalibrationFrame(HDC dc) { DrawCalibrationFrame(dc, CurrentScreenSize()); }

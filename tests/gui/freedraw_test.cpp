@@ -40,13 +40,13 @@ void Stroke(int x0, int y0, int x1, int y1) {
     Post(WM_LBUTTONUP, 0, x1, y1);
 }
 
-// The linearity grid's first inner vertical line on this screen (17/64 of
-// the width), and the half-width of its tolerance band (1 %).
-int GridLineX() { return (GetSystemMetrics(SM_CXSCREEN) * 1088) >> 12; }
-int BandHalfWidth() { return GetSystemMetrics(SM_CXSCREEN) * 10 / 1000; }
-
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+// The linearity grid's first inner vertical line on this screen (17/64 of
+// the width), and the half-width of its tolerance band (1 %).
+int GridLineX() { return (ScreenWidth() * 1088) >> 12; }
+int BandHalfWidth() { return ScreenWidth() * 10 / 1000; }
 
 // A touch control's square on this screen.
 struct Control {

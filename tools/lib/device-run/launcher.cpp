@@ -8,9 +8,10 @@
 // module of its own (so each starts with fresh globals), its base relocations
 // applied for where it landed, its imports bound by name from the stand-ins
 // in DIR, and its entry called as the device calls it: int __cdecl
-// (HINSTANCE, HINSTANCE, LPWSTR, int) with (module, NULL, L"", SW_SHOW). Meanwhile a thread answers the driving script's
-// questions (DIR\request -> DIR\reply), with the probe's verbs and a few
-// of its own, so no further Wine process ever has to start.
+// (HINSTANCE, HINSTANCE, LPWSTR, int) with (module, NULL, L"", SW_SHOW).
+// Meanwhile a thread answers the driving script's questions (DIR\request ->
+// DIR\reply), with the probe's verbs and a few of its own, so no further Wine
+// process ever has to start.
 #include <windows.h>
 #include <stdarg.h>
 #include <stdint.h>
