@@ -18,3 +18,8 @@ if(TOUCHPANEL_TESTS)
   target_compile_definitions(touchpanel_native_tests PRIVATE TOUCHPANEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(touchpanel_native_tests DISCOVERY_TIMEOUT 60)
 endif()
+
+# The folders' floors and sizes (README, "Layout").
+if(TOUCHPANEL_TESTS)
+  add_test(NAME structure COMMAND bash ${CMAKE_SOURCE_DIR}/tests/structure/floors.sh ${CMAKE_SOURCE_DIR})
+endif()

@@ -1,12 +1,12 @@
-# The install cabinet, next to the executable: tools/ce-cab writes the
-# installation data from cab/install-table.txt and has gcab put it and the
+# The install cabinet, next to the executable: ship/ce_cab.cpp writes the
+# installation data from ship/install-table.txt and has gcab put it and the
 # files it names into touchpanel.cab. The tests read the cabinet back with
 # cabextract and a reader of the installation data of their own.
 find_program(GCAB gcab REQUIRED)
 set(CE_CAB ${CMAKE_BINARY_DIR}/ce_cab)
-set(CAB_TABLE ${CMAKE_SOURCE_DIR}/cab/install-table.txt)
+set(CAB_TABLE ${CMAKE_SOURCE_DIR}/ship/install-table.txt)
 set(CAB ${CMAKE_BINARY_DIR}/touchpanel.cab)
-host_tool(ce_cab tools/ce-cab/ce_cab.cpp)
+host_tool(ce_cab ship/ce_cab.cpp)
 add_custom_command(OUTPUT ${CAB}
     COMMAND ${CE_CAB} ${CAB_TABLE} --from $<TARGET_FILE_DIR:touchpanel> --gcab ${GCAB} ${CAB}
     DEPENDS ${CE_CAB} ${CAB_TABLE} touchpanel VERBATIM)

@@ -1,4 +1,4 @@
-# The check of the device's executable (tools/device-check), built for this
+# The check of the device's executable (ce/check), built for this
 # machine and run by the test command, and its own tests: it must refuse a
 # desktop build, a stdcall object and a function the device does not have.
 # The toolchain's objdump disassembles the code for it.
@@ -15,7 +15,7 @@ function(host_tool name source)
 endfunction()
 
 set(DEVICE_CHECK ${CMAKE_BINARY_DIR}/device_check)
-host_tool(device_check tools/device-check/device_check.cpp)
+host_tool(device_check ce/check/device_check.cpp)
 
 set(DEVICE_CHECK_ARGS --objdump ${DEVICE_OBJDUMP}
                       --exports COREDLL.dll=${WINCE_DIR}/coredll-exports.txt
@@ -28,7 +28,7 @@ if(TOUCHPANEL_TESTS)
            COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_CHECK_ARGS}
                    --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 102400)
 
-  set(SAMPLE ${CMAKE_SOURCE_DIR}/tools/device-check/samples/sample.cpp)
+  set(SAMPLE ${CMAKE_SOURCE_DIR}/ce/check/samples/sample.cpp)
   # The desktop way: Subsystem 2, desktop libraries, the C run-time, stdcall.
   add_executable(desktop_sample EXCLUDE_FROM_ALL ${SAMPLE})
   target_link_options(desktop_sample PRIVATE -mwindows)
@@ -37,7 +37,7 @@ if(TOUCHPANEL_TESTS)
   add_executable(desktop_only_sample EXCLUDE_FROM_ALL ${SAMPLE})
   target_compile_definitions(desktop_only_sample PRIVATE CALL_A_DESKTOP_ONLY_FUNCTION)
   target_compile_options(desktop_only_sample PRIVATE ${DEVICE_FLAGS})
-  import_library(desktop_only ${CMAKE_SOURCE_DIR}/tools/device-check/samples/desktop-only.def)
+  import_library(desktop_only ${CMAKE_SOURCE_DIR}/ce/check/samples/desktop-only.def)
   device_link(desktop_only_sample ${CMAKE_BINARY_DIR}/libdesktop_only.a)
   add_dependencies(desktop_only_sample desktop_only_imports)
   # The device way, but for the i686 (CMOV) and with a frame over a page.

@@ -21,61 +21,56 @@ probe_exe=$probe
 drive_start
 app=
 
-pixel() { # X Y: the colour on the screen, as "r,g,b"
-  import -window root "$shots/pixel.png"
-  convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-
-step "start"
+heading "start"
 TOUCHPANEL_SIM_TRACE="Z:$trace" "$wenv" run "$sim" &
 app=$!
 probe wait "Quillon Inc." 20000 || fail "the sheet does not appear"
 [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
-[ "$(probe text 4 $(id IDC_DEVICE_NAME))" = USB_DEVICE0 ] || fail "no device name"
+[ "$(probe text 4 $(resource_id IDC_DEVICE_NAME))" = USB_DEVICE0 ] || fail "no device name"
 
-step "every tab"
+heading "every tab"
 for t in 5 0 1 2 3 4; do goto_tab "$t"; done
 
-step "Settings: rotation 270"
+heading "Settings: rotation 270"
 goto_tab 1
 click_control 1 IDC_SETTINGS_ROTATE_270
 wait_count "REQ 3 in=03 " 1
 goto_tab 2
 goto_tab 1
-[ "$(probe checked 1 $(id IDC_SETTINGS_ROTATE_270))" = 1 ] || fail "270 not shown on the next activation"
+[ "$(probe checked 1 $(resource_id IDC_SETTINGS_ROTATE_270))" = 1 ] || fail "270 not shown on the next activation"
 
-step "Parameters: right-click time"
+heading "Parameters: right-click time"
 goto_tab 2
 click_control 2 IDC_PARAMETERS_TIME_SLIDER
 xdotool key Right
 sleep 0.3
-pos=$(probe pos 2 $(id IDC_PARAMETERS_TIME_SLIDER))
-[ "$(probe text 2 $(id IDC_PARAMETERS_TIME_EDIT))" = "$pos" ] || fail "the edit box does not echo the trackbar ($pos)"
+pos=$(probe pos 2 $(resource_id IDC_PARAMETERS_TIME_SLIDER))
+[ "$(probe text 2 $(resource_id IDC_PARAMETERS_TIME_EDIT))" = "$pos" ] || fail "the edit box does not echo the trackbar ($pos)"
 click_control 2 IDC_PARAMETERS_CONFIRM
 wait_count "TX SP9A$(printf '%02X' $((pos / 5)))" 1
 goto_tab 3
 goto_tab 2
-[ "$(probe text 2 $(id IDC_PARAMETERS_TIME_EDIT))" = "$((pos / 5 * 5))" ] || fail "the new time is not shown on the next activation"
+[ "$(probe text 2 $(resource_id IDC_PARAMETERS_TIME_EDIT))" = "$((pos / 5 * 5))" ] || fail "the new time is not shown on the next activation"
 
-step "Advance: Meas. Delay"
+heading "Advance: Meas. Delay"
 goto_tab 5
 click_control 5 IDC_ADVANCE_DELAY_SLIDER
-delay=$(probe pos 5 $(id IDC_ADVANCE_DELAY_SLIDER))
+delay=$(probe pos 5 $(resource_id IDC_ADVANCE_DELAY_SLIDER))
 [ "$delay" != 100 ] || fail "the Meas. Delay trackbar did not move"
 click_control 5 IDC_ADVANCE_CONFIRM
 wait_count "TX SP9D00$(printf '%02X' "$delay")" 1
 goto_tab 4
 goto_tab 5
-[ "$(probe text 5 $(id IDC_ADVANCE_DELAY_EDIT))" = "$delay" ] || fail "the new delay is not shown on the next activation"
+[ "$(probe text 5 $(resource_id IDC_ADVANCE_DELAY_EDIT))" = "$delay" ] || fail "the new delay is not shown on the next activation"
 
-step "Tools: Reset and Defaults"
+heading "Tools: Reset and Defaults"
 goto_tab 3
 click_control 3 IDC_TOOLS_RESET
 [ "$(read_message Message)" = "Rest ok!" ] || fail "Reset did not say Rest ok!"
 click_control 3 IDC_TOOLS_DEFAULTS
 [ "$(read_message Message)" = "Rest default ok!" ] || fail "Defaults did not say Rest default ok!"
 
-step "Tools: Draw, grid, clear, close"
+heading "Tools: Draw, grid, clear, close"
 resets=$(count "TX R$")
 click_control 3 IDC_TOOLS_DRAW
 probe wait FreeDraw 5000 || fail "no drawing window"
@@ -104,8 +99,9 @@ expected_upload() {
 }
 declare -A x y
 
-step "Calibration9 with mouse presses at the targets"
+heading "Calibration9 with mouse presses at the targets"
 calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
+wait_gone FreeDraw
 wait_count " CAL " 1
 mapfile -t raw < <(touches 9)
 for k in 0 1 2 3 4 5 6 7 8; do set -- ${raw[$k]}; x[$k]=$1; y[$k]=$2; done
@@ -116,8 +112,9 @@ echo "   $cal"
 err9=$(echo "$cal" | sed 's/.*err9=\([0-9.]*\).*/\1/')
 awk -v e="$err9" 'BEGIN { exit !(e <= 1.0) }' || fail "9-point error $err9 % is above 1 %"
 
-step "Calibration 5 with mouse presses at the targets"
+heading "Calibration 5 with mouse presses at the targets"
 calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
+wait_gone FreeDraw
 wait_count " CAL " 2
 mapfile -t raw < <(touches 5)
 i=0
@@ -129,6 +126,6 @@ done
 [ "$(last_upload)" = "$(expected_upload)" ] || fail "the 5-point upload does not match the touches and their midpoints"
 echo "   $(grep " CAL " "$trace" | tail -1)"
 
-step "Exit"
+heading "Exit"
 exit_program
 echo "acceptance: 1 passed, 0 failed"

@@ -1,5 +1,5 @@
 // Decodes a Windows CE installation data file (.000) by the public description
-// of its layout, sharing nothing with the writer (tools/ce-cab), and fails
+// of its layout, sharing nothing with the writer (ship/ce_cab.cpp), and fails
 // unless every count, offset and length in it is true:
 //   - the signature is "MSCE" and the length field is the file's length;
 //   - after the 100-byte header, the APPNAME and PROVIDER strings and the

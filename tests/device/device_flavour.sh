@@ -23,7 +23,7 @@ rm -f "$trace"
 drive_start
 app=
 
-step "the device flavour without its driver"
+heading "the device flavour without its driver"
 "$wenv" run "$product" &
 app=$!
 probe wait ERROR 20000 || fail "no ERROR message box"
@@ -31,7 +31,7 @@ probe windows | grep -q "|Quillon Inc.|" && fail "the sheet is shown although th
 [ "$(read_message ERROR)" = "Error to open front panel driver" ] || fail "the ERROR box says something else"
 expect_exit_zero "after the ERROR box"
 
-step "the device flavour with the simulator's core library"
+heading "the device flavour with the simulator's core library"
 TOUCHPANEL_SIM_TRACE="Z:$trace" "$wenv" run "$sim" &
 app=$!
 probe wait "Quillon Inc." 20000 || fail "the sheet does not appear"
@@ -39,12 +39,13 @@ tabs=$(probe tabs | paste -sd,)
 [ "$tabs" = "General,Settings,Parameters,Tools,Device,Advance" ] || fail "the tabs read: $tabs"
 [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
 
-step "Calibration9 with mouse presses at the targets"
+heading "Calibration9 with mouse presses at the targets"
 calibrate IDC_DEVICE_CALIBRATE_9 0 1 2 3 4 5 6 7 8
+wait_gone FreeDraw
 wait_count " CAL " 1
 [ "$(count ' TX SP')" = 18 ] || fail "the upload is not eighteen SP frames"
 echo "   $(grep ' CAL ' "$trace")"
 
-step "Exit"
+heading "Exit"
 exit_program
 echo "device flavour: 1 passed, 0 failed"

@@ -193,29 +193,12 @@ chroot_run() {
     DEBIAN_FRONTEND=noninteractive "$@"
 }
 
-# URI of the first deb entry whose suites include $1, from the host's deb822
-# sources, then from its one-line ones: the roots use whatever this machine
+# The URI of this machine's deb entry for suite $1, as apt itself reads its
+# sources (one-line or deb822): the roots use whatever mirror this machine
 # already uses, and nothing host-specific is written into the project.
 host_uri_for_suite() {
-  local uri f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] && uri=$(awk -v want="$1" '
-      function flush() {
-        if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " want " ") && uri != "" && !found) { print uri; found = 1 }
-        types = ""; suites = ""; uri = ""
-      }
-      /^[ \t]*#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      tolower($1) == "types:"  { $1 = ""; types = $0 }
-      tolower($1) == "suites:" { $1 = ""; suites = $0 }
-      tolower($1) == "uris:"   { uri = $2 }
-      END { flush() }' "$f") && [ -n "$uri" ] && { echo "${uri%/}"; return 0; }
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do  # deb [options] URI suite components...
-    [ -f "$f" ] && uri=$(sed -E 's/\[[^]]*\]//' "$f" | awk -v want="$1" '$1 == "deb" && $3 == want { print $2; exit }') &&
-      [ -n "$uri" ] && { echo "${uri%/}"; return 0; }
-  done
-  return 1
+  apt-get indextargets --no-release-info --format '$(TARGET_OF) $(REPO_URI) $(RELEASE)' 2>/dev/null |
+    awk -v want="$1" '$1 == "deb" && $3 == want { sub("/$", "", $2); print $2; found = 1; exit } END { exit !found }'
 }
 
 # Host packages, with apt-get update tried again while a mirror is mid-sync

@@ -7,7 +7,7 @@ set -euo pipefail
 repo=$1
 work=$2
 cxx=i686-w64-mingw32-g++-posix
-here=$repo/tools/lib/device-run
+here=$repo/ce/run
 gen=$work/gen
 mkdir -p "$gen" "$work/bin"
 flags=(-std=c++17 -Os -Wall -Wextra -Werror -fno-exceptions -fno-rtti -I"$repo" -I"$gen")

@@ -2,77 +2,15 @@
 # would, on whichever build is running: the device's own i686 code under
 # 32-bit Wine (probe answered inside the launcher's process) or the x86_64
 # simulator under wine64 (the probe as its own process).
-# Source after tools/lib/drive.sh, with probe(), $trace, $app_alive (a
-# command that says whether the program still runs) and $slow (a factor for
-# every wait) set.
+# Source after tools/lib/drive.sh, with $trace and $shots set, and, where
+# the program is not $app, $app_alive (a command that says whether it still
+# runs).
 
-# Waits up to SECONDS * $slow for COMMAND to succeed.
-until_true() {
-  local limit=$(( $1 * slow * 10 ))
-  shift
-  for _ in $(seq "$limit"); do
-    "$@" && return 0
-    $app_alive || fail "the program ended (while waiting for: $*)"
-    sleep 0.1
-  done
-  return 1
-}
-has_count() { [ "$(count "$1")" -ge "$2" ]; }
-wait_count() { # PATTERN AT_LEAST [SECONDS]
-  until_true "${3:-10}" has_count "$1" "$2" || fail "trace has fewer than $2 lines matching '$1'"
-}
-shown() { probe wait "$1" 0 >/dev/null 2>&1; }
-not_shown() { probe gone "$1" 0 >/dev/null 2>&1; }
-wait_shown() { until_true "${2:-10}" shown "$1" || fail "no '$1' window"; }
-wait_gone() { until_true "${2:-10}" not_shown "$1" || fail "'$1' did not close"; }
-pause() { sleep "$(awk -v t="$1" -v s="$slow" 'BEGIN { print t * s / 10 }')"; }  # TENTHS, times $slow
-click() { xdotool mousemove "$1" "$2" click 1; pause 2; }
 # Every key a scenario presses goes through here: on a panel without a
 # keyboard ($keyboard=none) there is no key to press, and trying fails.
 key() {
   [ "${keyboard:-full}" = full ] || fail "a key pressed on a panel without a keyboard: $*"
   xdotool key "$@"
-}
-goto_tab() { # N
-  local at
-  [ "$(probe tab)" = "$1" ] && return 0
-  at=$(probe tabcentre "$1") || fail "no tab $1"
-  click $at
-  until_true 5 tab_is "$1" || fail "a click on tab $1 did not select it"
-}
-tab_is() { [ "$(probe tab)" = "$1" ]; }
-read_message() { # CAPTION: prints the text and presses OK
-  local out
-  wait_shown "$1"
-  out=$(probe msgbox "$1") || fail "no '$1' message box"
-  echo "$out" | head -1
-  click $(echo "$out" | sed -n 2p)
-  wait_gone "$1"
-}
-pixel() { # X Y: the colour on the screen, as "r,g,b"
-  import -window root "$shots/pixel.png"
-  convert "$shots/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-
-# A calibration with mouse presses at the targets: each press is held until
-# the program has taken its sample, however slowly it runs.
-calibrate() { # BUTTON POSITIONS...
-  local button=$1 n=0 touches selects
-  shift
-  touches=$(count " TOUCH ")
-  selects=$(count "REQ 19 ")
-  goto_tab 4
-  click_control 4 "$button"
-  wait_shown FreeDraw
-  for p in "$@"; do
-    n=$((n + 1))
-    xdotool mousemove $(target "$p") mousedown 1
-    wait_count " TOUCH " $((touches + n)) 10
-    # A completed point is polled for only after its sample was taken.
-    wait_count "REQ 20 " $(( $(count "REQ 20 ") + 1 )) 20
-    xdotool mouseup 1
-    if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects + n + 1)) 20; fi
-  done
 }
 
 taskbar_grey="64,64,64"  # the simulator's stand-in taskbar, painted only on WM_PAINT
@@ -91,7 +29,7 @@ taskbar_judged() {
 }
 
 scenario_no_driver() {
-  step "(a) without a driver: the ERROR box, then exit 0"
+  heading "(a) without a driver: the ERROR box, then exit 0"
   wait_shown ERROR 60
   shown "Quillon Inc." && fail "the sheet is shown although the driver is missing"
   local text
@@ -101,7 +39,7 @@ scenario_no_driver() {
 }
 
 scenario_simulator() {
-  step "(b) the simulator: every page"
+  heading "(b) the simulator: every page"
   wait_shown "Quillon Inc." 60
   local tabs
   tabs=$(probe tabs | paste -sd,)
@@ -109,26 +47,26 @@ scenario_simulator() {
   [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
   for t in 5 0 1 2 3 4; do goto_tab "$t"; done
 
-  step "(b) Settings: a click"
+  heading "(b) Settings: a click"
   goto_tab 1
   click_control 1 IDC_SETTINGS_ROTATE_270
   wait_count "REQ 3 in=03 " 1
 
-  step "(b) Parameters: Confirm"
+  heading "(b) Parameters: Confirm"
   goto_tab 2
   click_control 2 IDC_PARAMETERS_TIME_SLIDER
   key Right  # a value that differs, or Confirm writes nothing
-  pause 3
+  settle 3
   click_control 2 IDC_PARAMETERS_CONFIRM
   wait_count "TX SP9A" 1
 
-  step "(b) Advance: Confirm"
+  heading "(b) Advance: Confirm"
   goto_tab 5
   click_control 5 IDC_ADVANCE_DELAY_SLIDER
   click_control 5 IDC_ADVANCE_CONFIRM
   wait_count "TX SP9D" 1
 
-  step "(b) Tools: Information, Reset, Defaults"
+  heading "(b) Tools: Information, Reset, Defaults"
   goto_tab 3
   click_control 3 IDC_TOOLS_INFORMATION
   echo "   Information: $(read_message Information)"
@@ -137,22 +75,22 @@ scenario_simulator() {
   click_control 3 IDC_TOOLS_DEFAULTS
   [ "$(read_message Message)" = "Rest default ok!" ] || fail "Defaults did not say Rest default ok!"
 
-  step "(b) Tools: Draw, a stroke, G, two Escapes; the taskbar painted again"
+  heading "(b) Tools: Draw, a stroke, G, two Escapes; the taskbar painted again"
   local resets
   resets=$(count "TX R$")
   click_control 3 IDC_TOOLS_DRAW
   wait_shown FreeDraw
   xdotool mousemove 100 300 mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
-  pause 3
+  settle 3
   key g
-  pause 3
+  settle 3
   key Escape
-  pause 3
+  settle 3
   key Escape
   closed Draw
   wait_count "TX R$" $((resets + 1))
 
-  step "(b) Calibration 5 and Calibration9 with mouse presses"
+  heading "(b) Calibration 5 and Calibration9 with mouse presses"
   calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
   closed "Calibration 5" 30
   wait_count " CAL " 1
@@ -161,7 +99,7 @@ scenario_simulator() {
   wait_count " CAL " 2
   echo "   $(grep ' CAL ' "$trace" | tail -1 | cut -d' ' -f2-)"
 
-  step "(b) Exit"
+  heading "(b) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
   taskbar_judged
@@ -186,7 +124,7 @@ fault_open() { # KIND PLACE
     click_control 3 IDC_TOOLS_DRAW
   fi
   until_true 20 fault_raised "$before" || fail "the armed fault was never reached"
-  pause 5
+  settle 5
   [ "$(probe windowsof FreeDraw)" = 0 ] || fail "a full-screen window is open after the fault"
   # The program goes on: a later window opens and closes.
   goto_tab 3
@@ -198,7 +136,7 @@ fault_open() { # KIND PLACE
 fault_raised() { [ "$(probe faults | cut -d' ' -f1)" -gt "$1" ]; }
 
 scenario_faults() {
-  step "(c) faults in the open steps"
+  heading "(c) faults in the open steps"
   wait_shown "Quillon Inc." 60
   local kind place
   for kind in write raise; do
@@ -208,17 +146,17 @@ scenario_faults() {
     done
   done
 
-  step "(c) Draw pressed while the full-screen window is open: that window comes to the front"
+  heading "(c) Draw pressed while the full-screen window is open: that window comes to the front"
   goto_tab 3
   click_control 3 IDC_TOOLS_DRAW
   wait_shown FreeDraw
-  probe press 3 "$(id IDC_TOOLS_DRAW)" >/dev/null || fail "Draw could not be pressed under the window"
-  pause 5
+  probe press 3 "$(resource_id IDC_TOOLS_DRAW)" >/dev/null || fail "Draw could not be pressed under the window"
+  settle 5
   [ "$(probe windowsof FreeDraw)" = 1 ] || fail "a second full-screen window opened"
   key Escape  # reaches the window only if it is in front again
   closed "Draw pressed twice"
 
-  step "(c) a calibration whose upload fails: its message over a window that takes no input"
+  heading "(c) a calibration whose upload fails: its message over a window that takes no input"
   probe sim garbage=1 >/dev/null || fail "the emulator did not take garbage=1"
   calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
   local said
@@ -227,7 +165,7 @@ scenario_faults() {
   [ "$said" = "Do calibration fail!" ] || fail "the failed upload said: $said"
   closed "the failed calibration"
 
-  step "(c) Exit"
+  heading "(c) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
   taskbar_judged
@@ -249,7 +187,7 @@ inside() { set -- $1; echo $(($1 + 12)) "$2"; }
 scenario_keyboardless() {
   keyboard=none
   local resets stroke=(100 300) grid_line=(170 200) from selects
-  step "(d) no keyboard: Draw shows the close and the grid control"
+  heading "(d) no keyboard: Draw shows the close and the grid control"
   wait_shown "Quillon Inc." 60
   resets=$(count "TX R$")
   goto_tab 3
@@ -258,14 +196,14 @@ scenario_keyboardless() {
   wait_colour 0,0,0 $(inside "$close_control") "no close control"
   wait_colour 0,0,0 $(inside "$grid_control") "no grid control"
 
-  step "(d) a stroke, wiped by the close control"
+  heading "(d) a stroke, wiped by the close control"
   xdotool mousemove "${stroke[@]}" mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
   wait_colour 255,0,0 "${stroke[@]}" "the stroke is not drawn"
   click $close_control
   wait_colour "$grey" "${stroke[@]}" "the close control did not wipe the stroke"
   shown FreeDraw || fail "the close control closed the window instead of wiping it"
 
-  step "(d) the grid control lays the grid; the close control closes"
+  heading "(d) the grid control lays the grid; the close control closes"
   colour_is "$grey" "${grid_line[@]}" || fail "a grid line before the grid control: $(pixel "${grid_line[@]}")"
   click $grid_control
   wait_colour 255,255,255 "${grid_line[@]}" "the grid control laid no grid"
@@ -273,7 +211,7 @@ scenario_keyboardless() {
   closed "Draw, by the close control"
   wait_count "TX R$" $((resets + 1))
 
-  step "(d) Calibration 5: two targets, then the close control ends the run without an upload"
+  heading "(d) Calibration 5: two targets, then the close control ends the run without an upload"
   from=$(wc -l <"$trace")
   selects=$(count "REQ 19 ")
   calibrate IDC_DEVICE_CALIBRATE_5 0 2
@@ -283,7 +221,7 @@ scenario_keyboardless() {
   wait_count "TX R$" $((resets + 2))
   ! tail -n +$((from + 1)) "$trace" | grep -E " TX (PL|SP(1.|2[01]))" || fail "the run ended by the close control uploaded"
 
-  step "(d) Exit"
+  heading "(d) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
   taskbar_judged

@@ -26,7 +26,7 @@ extern "C" int CallChecked(void* function, const void* args, int argBytes, int* 
 int ProbePrintf(const wchar_t* format, ...);
 #define wmain ProbeMain
 #define wprintf ProbePrintf
-#include "tests/acceptance/probe.cpp"
+#include "ce/run/probe.cpp"
 #undef wprintf
 #undef wmain
 

@@ -1,6 +1,6 @@
 // Makes the install cabinet that Windows CE's installer (wceload) unpacks on a
 // device: the installation data file (.000), written here from a table of what
-// to install (see cab/install-table.txt), and the files the table names, put
+// to install (see ship/install-table.txt), and the files the table names, put
 // into an uncompressed cabinet by gcab.
 //
 //   ce_cab TABLE --from DIR --gcab PATH OUT.cab
