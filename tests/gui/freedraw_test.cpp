@@ -486,39 +486,3 @@ TEST_F(FreeDrawTest, ByTouchAloneAStrokeIsWipedTheGridShownAndTheWindowClosed) {
     EXPECT_TRUE(taskbar.InPlace());
     EXPECT_EQ(ScreenPixel(w / 2, h - 13), kTaskbarColour) << "the taskbar was not painted again";
 }
-
-// On whatever screen the suite runs: the overlays at their fractions of it,
-// and no control covering any part of a target.
-TEST_F(FreeDrawTest, OverlaysSitAtTheirFractionsAndTheControlsLeaveEveryTargetClear) {
-    Install("keyboard=none");
-    Open();
-    {
-        WindowDC dc(FullScreenWindow);
-        DrawCalibrationFrame(dc);
-        for (int k = 0; k < 9; ++k) DrawTargetRings(dc, k, 1);
-        DrawProgressBar(dc, 125);
-    }
-    Post(WM_LBUTTONUP, 0);  // the controls are drawn again over it all
-    PumpMessages();
-
-    const int w = ScreenWidth(), h = ScreenHeight();
-    auto x = [w](int fraction) { return (w * fraction) >> 12; };
-    auto y = [h](int fraction) { return (h * fraction) >> 12; };
-    const int across = x(2560), down = y(1536);  // clear of targets and controls
-    EXPECT_EQ(WindowPixel(across, y(128)), kWhite);
-    EXPECT_EQ(WindowPixel(across, y(3968)), kWhite);
-    EXPECT_EQ(WindowPixel(across, h >> 1), kWhite);
-    EXPECT_EQ(WindowPixel(x(128), down), kWhite);
-    EXPECT_EQ(WindowPixel(x(3968), down), kWhite);
-    EXPECT_EQ(WindowPixel(w >> 1, down), kWhite);
-    EXPECT_EQ(WindowPixel(across, h - 5), RGB(0xE1, 0, 0));  // the bar, full at 125 ticks
-    const int fx[9] = {2048, 3968, 3968, 2048, 128, 128, 128, 2048, 3968};
-    const int fy[9] = {2048, 2048, 128, 128, 128, 2048, 3968, 3968, 3968};
-    for (int k = 0; k < 9; ++k) {
-        EXPECT_EQ(WindowPixel(x(fx[k]) - 5, y(fy[k])), kRed) << "target " << k;
-        EXPECT_EQ(WindowPixel(x(fx[k]) - 15, y(fy[k])), RGB(0, 0, 255)) << "target " << k;
-    }
-
-    for (int control = 0; control < kTouchControlCount; ++control)
-        EXPECT_TRUE(ControlDrawn(control)) << "control " << control << " shows something of what lies under it";
-}

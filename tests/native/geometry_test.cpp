@@ -3,10 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
-bool Same(const ScreenLine& l, int x0, int y0, int x1, int y1) {
-    return l.from.x == x0 && l.from.y == y0 && l.to.x == x1 && l.to.y == y1;
+::testing::AssertionResult Same(const ScreenLine& l, int x0, int y0, int x1, int y1) {
+    if (l.from.x == x0 && l.from.y == y0 && l.to.x == x1 && l.to.y == y1) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << l.from.x << "," << l.from.y << ")-(" << l.to.x << "," << l.to.y
+                                         << "), not (" << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ")";
+}
+
+struct Box {
+    int left, top, right, bottom;  // inclusive
+    bool Meets(const Box& o) const { return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom; }
+};
+std::ostream& operator<<(std::ostream& os, const Box& b) {
+    return os << "[" << b.left << "," << b.top << " - " << b.right << "," << b.bottom << "]";
 }
 
 }  // namespace
@@ -116,57 +128,42 @@ TEST(TouchControls, ShownForTheKeysTheKeyboardLacks) {
     }
 }
 
-TEST(TouchControls, FingertipSquaresAlongTheTopThatScaleWithTheScreen) {
-    const struct {
-        int width, height;
-        ScreenPoint close, grid;
-        int halfSize;
-    } cases[] = {
-        {640, 480, {540, 30}, {240, 30}, 16},
-        {800, 600, {675, 37}, {300, 37}, 20},
-        {1024, 768, {864, 48}, {384, 48}, 25},
-        {480, 640, {405, 40}, {180, 40}, 16},
-    };
-    for (const auto& c : cases) {
-        ScreenPoint centre;
-        int r;
-        TouchControlSquare(kCloseControl, c.width, c.height, &centre, &r);
-        EXPECT_TRUE(centre.x == c.close.x && centre.y == c.close.y && r == c.halfSize) << c.width << "x" << c.height;
-        TouchControlSquare(kGridControl, c.width, c.height, &centre, &r);
-        EXPECT_TRUE(centre.x == c.grid.x && centre.y == c.grid.y && r == c.halfSize) << c.width << "x" << c.height;
-    }
-}
-
-// On every screen from 480 pixels up on each side, portrait too, no control
-// touches a target's squares or marker (half-size 15 and the pen's pixel
-// around it), the progress bar or the screen's edge, nor the other control.
-TEST(TouchControls, ClearOfEveryTargetAndTheProgressBarOnEveryScreen) {
-    struct Box {
-        int left, top, right, bottom;  // inclusive
-        bool Meets(const Box& o) const {
-            return left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
-        }
-    };
+// On every screen from 480 pixels up on each side, portrait too, each control
+// is a fingertip square along the top, between the top targets (grid left of
+// the middle one, close right of it), and touches no target's squares or
+// marker (half-size 15 and the pen's pixel around it), the progress bar, the
+// screen's edge or the other control.
+TEST(TouchControls, FingertipSquaresAlongTheTopClearOfEverythingOnEveryScreen) {
     for (int w = 480; w <= 2048; w += 4) {
         for (int h = 480; h <= 2048; h += 4) {
+            ScreenPoint top[3];  // targets 4, 3 and 2: left, middle, right
+            for (int i = 0; i < 3; ++i) TargetPixel(4 - i, w, h, &top[i]);
             Box controls[kTouchControlCount];
             for (int k = 0; k < kTouchControlCount; ++k) {
                 ScreenPoint c;
                 int r;
                 TouchControlSquare(k, w, h, &c, &r);
-                controls[k] = {c.x - r - 1, c.y - r - 1, c.x + r + 1, c.y + r + 1};  // the outline's width 2
-                ASSERT_GE(2 * r, 32) << w << "x" << h;  // never below a fingertip
-                ASSERT_TRUE(controls[k].left >= 0 && controls[k].top >= 0 && controls[k].right < w) << w << "x" << h;
+                const Box box = {c.x - r - 1, c.y - r - 1, c.x + r + 1, c.y + r + 1};  // the outline's width 2
+                controls[k] = box;
+                const int left = k == kGridControl ? top[0].x : top[1].x, right = k == kGridControl ? top[1].x : top[2].x;
+                ASSERT_TRUE(2 * r >= 32 && 8 * r <= (w < h ? w : h))
+                    << "control " << k << " is " << 2 * r << " across at " << w << "x" << h;
+                ASSERT_TRUE(c.x > left && c.x < right && 4 * c.y < h)
+                    << "control " << k << " at " << c.x << "," << c.y << " is not between " << left << " and " << right
+                    << " along the top at " << w << "x" << h;
+                ASSERT_TRUE(box.left >= 0 && box.top >= 0 && box.right < w) << box << " off " << w << "x" << h;
                 const Box bar = {0, h - kProgressBarWidth - 3, w, h};
-                ASSERT_FALSE(controls[k].Meets(bar)) << w << "x" << h;
+                ASSERT_FALSE(box.Meets(bar)) << box << " meets the bar at " << w << "x" << h;
                 for (int t = 0; t < kTargetCount; ++t) {
                     ScreenPoint p;
                     TargetPixel(t, w, h, &p);
                     const Box target = {p.x - 16, p.y - 16, p.x + 16, p.y + 16};
-                    ASSERT_FALSE(controls[k].Meets(target)) << "control " << k << ", target " << t << " at " << w << "x" << h;
+                    ASSERT_FALSE(box.Meets(target))
+                        << "control " << k << " " << box << " meets target " << t << " " << target << " at " << w << "x" << h;
                 }
             }
-            ASSERT_FALSE(controls[kCloseControl].Meets(controls[kGridControl])) << w << "x" << h;
+            ASSERT_FALSE(controls[kCloseControl].Meets(controls[kGridControl]))
+                << controls[kCloseControl] << " meets " << controls[kGridControl] << " at " << w << "x" << h;
         }
     }
 }
