@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -109,24 +110,36 @@ struct Bytes {
     // counts its NUL: the public description says so, and a reader that walks
     // entries by their lengths and one that stops at the NUL both read that.
     void Text(const std::string& s) { b.insert(b.end(), s.begin(), s.end()); b.push_back(0); }
-    // A path: its parts' string ids, then 0. Its length counts the 0, for a
-    // shortcut's name as for a folder (the description's example of a folder
-    // does; of one reader that counts a shortcut's without it, none of a writer).
-    void Path(const std::vector<unsigned>& ids) {
+    // A list of string ids after its length in bytes. The cabinets CE's own
+    // cabinet wizard writes end a folder's list with a 0 that the length
+    // counts, and a shortcut's name (one string, its file name) with none.
+    void Ids(const std::vector<unsigned>& ids) {
         U16(2 * ids.size());
         for (unsigned id : ids) U16(id);
     }
 };
 
+// A shortcut is a file, named as such: the wizard adds ".lnk" to a name
+// without it, never twice.
+std::string ShortcutFileName(const std::string& name) {
+    const std::string lnk = ".lnk";
+    bool has = name.size() >= lnk.size() &&
+               std::equal(lnk.begin(), lnk.end(), name.end() - lnk.size(), [](char a, char b) { return std::tolower((unsigned char)a) == b; });
+    return has ? name : name + lnk;
+}
+
 std::vector<uint8_t> InstallationData(const Table& t) {
     std::vector<std::string> strings;  // string ids count from 1
-    auto path = [&](const std::string& p) {
+    auto id = [&](const std::string& text) {
+        auto s = std::find(strings.begin(), strings.end(), text);
+        if (s == strings.end()) s = strings.insert(s, text);
+        return unsigned(s - strings.begin() + 1);
+    };
+    auto path = [&](const std::string& p) {  // a folder: each part's id, then 0
         std::vector<unsigned> ids;
         for (size_t at = 0, end; at <= p.size(); at = end + 1) {
             end = std::min(p.find('\\', at), p.size());
-            auto s = std::find(strings.begin(), strings.end(), p.substr(at, end - at));
-            if (s == strings.end()) s = strings.insert(s, p.substr(at, end - at));
-            ids.push_back(unsigned(s - strings.begin() + 1));
+            ids.push_back(id(p.substr(at, end - at)));
         }
         ids.push_back(0);
         return ids;
@@ -136,7 +149,7 @@ std::vector<uint8_t> InstallationData(const Table& t) {
     auto folder = [&](const std::string& f) { return size_t(std::find(folders.begin(), folders.end(), f) - folders.begin() + 1); };
     for (const File& f : t.files)
         if (folder(f.folder) > folders.size()) folders.push_back(f.folder), folder_ids.push_back(path(f.folder));
-    for (const Link& l : t.links) link_ids.push_back(path(l.name));
+    for (const Link& l : t.links) link_ids.push_back({id(ShortcutFileName(l.name))});
 
     // What follows the 100-byte header, and where each part of it starts.
     Bytes d;
@@ -147,7 +160,7 @@ std::vector<uint8_t> InstallationData(const Table& t) {
     starts();
     for (size_t i = 0; i < strings.size(); ++i) d.U16(i + 1), d.U16(strings[i].size() + 1), d.Text(strings[i]);
     starts();
-    for (size_t i = 0; i < folders.size(); ++i) d.U16(i + 1), d.Path(folder_ids[i]);
+    for (size_t i = 0; i < folders.size(); ++i) d.U16(i + 1), d.Ids(folder_ids[i]);
     starts();
     for (const File& f : t.files) {
         d.U16(f.number);
@@ -162,11 +175,11 @@ std::vector<uint8_t> InstallationData(const Table& t) {
     starts();
     for (size_t i = 0; i < t.links.size(); ++i) {
         d.U16(i + 1);
-        d.U16(0);  // unknown: usually 0
+        d.U16(0);  // a folder of DIRS, had the base been 0
         d.U16(t.links[i].base);  // n of %CEn%, the folder the shortcut goes into
         d.U16(t.links[i].file);
         d.U16(1);  // the target is a file
-        d.Path(link_ids[i]);
+        d.Ids(link_ids[i]);
     }
 
     Bytes h;

@@ -8,9 +8,14 @@
 //     every count of entries ends where the next part starts, and the last
 //     ends with the file;
 //   - no id of a section is 0 or taken twice;
-//   - every string's length is its text and one NUL; every path's length is
+//   - every string's length is its text and one NUL; every folder's length is
 //     its string ids and the 0 that ends them, and each id names a string;
-//   - every file is in a folder of DIRS, every shortcut is to a file of FILES.
+//   - a shortcut's name is one string id with no 0 after it (its length 2),
+//     the shortcut's file name, ending in ".lnk": so CE's own cabinet wizard
+//     writes them, whatever the public description says of a 0;
+//   - every file is in a folder of DIRS; every shortcut is to a file of FILES,
+//     in a standard folder (base n, %CEn%, and no folder of DIRS) or in the
+//     folder of DIRS that it names (base 0).
 // Prints what it decoded, one field a line, with the standard folders (%CEn%)
 // spelled out, and exits 0; or says what is wrong and exits 1. With --layout it
 // first prints where each part starts.
@@ -65,12 +70,16 @@ std::string Standard(unsigned n) {
 std::map<unsigned, std::string> strings, dirs, files;
 std::string decoded;  // printed once the whole file has been read
 
-std::string Path(size_t at, unsigned length, const std::string& what) {
-    if (length < 2 || length % 2) Bad(what + ": a path's length of " + std::to_string(length) + " is no whole number of ids");
+// A folder's ids end in one 0; a shortcut's name is one id and no 0.
+std::string Ids(size_t at, unsigned length, bool folder, const std::string& what) {
+    if (length < 2 || length % 2) Bad(what + ": a length of " + std::to_string(length) + " is no whole number of ids");
+    if (!folder && length != 2)
+        Bad(what + ": a shortcut's name is one string id, not " + std::to_string(length) + " bytes" +
+            (U(at + length - 2, 2) == 0 ? " ending in a 0" : ""));
     std::string path;
     for (unsigned i = 0; i < length; i += 2) {
         unsigned id = U(at + i, 2);
-        if ((id == 0) != (i + 2 == length)) Bad(what + ": its ids do not end in one 0 where its length ends");
+        if (folder && (id == 0) != (i + 2 == length)) Bad(what + ": its ids do not end in one 0 where its length ends");
         if (id == 0) break;
         if (!strings.count(id)) Bad(what + ": no string " + std::to_string(id));
         std::string part = strings[id];
@@ -127,7 +136,7 @@ int main(int argc, char** argv) {
                 break;
             case 1:
                 length = U(at + 2, 2);
-                dirs[id] = Path(at + 4, length, what);
+                dirs[id] = Ids(at + 4, length, true, what);
                 at += 4 + length;
                 break;
             case 2: {
@@ -144,12 +153,16 @@ int main(int argc, char** argv) {
             case 3: at += 8 + U(at + 6, 2); break;   // registry entries are not decoded,
             case 4: at += 12 + U(at + 10, 2); break; // but their lengths must hold
             case 5: {
-                unsigned base = U(at + 4, 2), target = U(at + 6, 2), type = U(at + 8, 2);
+                unsigned dir = U(at + 2, 2), base = U(at + 4, 2), target = U(at + 6, 2), type = U(at + 8, 2);
                 length = U(at + 10, 2);
-                std::string name = Standard(base) + "\\" + Path(at + 12, length, what);
+                if (base == 0 && !dirs.count(dir)) Bad(what + ": base 0 and no folder " + std::to_string(dir) + " of DIRS");
+                if (base != 0 && dir != 0) Bad(what + ": both %CE" + std::to_string(base) + "% and folder " + std::to_string(dir));
+                std::string name = Ids(at + 12, length, false, what);
+                if (name.size() < 4 || name.compare(name.size() - 4, 4, ".lnk") != 0)
+                    Bad(what + ": the shortcut's name \"" + name + "\" does not end in .lnk");
                 if (type != 1 || !files.count(target)) Bad(what + ": not a shortcut to a file of FILES");
-                decoded += "link " + std::to_string(id) + " " + name + " -> file " + std::to_string(target) + " " +
-                           files[target] + ", second field " + std::to_string(U(at + 2, 2)) + "\n";
+                decoded += "link " + std::to_string(id) + " " + (base ? Standard(base) : dirs[dir]) + "\\" + name +
+                           " -> file " + std::to_string(target) + " " + files[target] + "\n";
                 at += 12 + length;
             }
             }
