@@ -19,19 +19,22 @@ function(forwarding_library target name def)
   target_link_options(${target} PRIVATE -nostdlib -Wl,-e,0)
 endfunction()
 
-write_def(${CMAKE_BINARY_DIR}/standin-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS}" FORWARD)
+write_def(${CMAKE_BINARY_DIR}/standin-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS};${COREDLL_LOOKUPS}" FORWARD)
 write_def(${CMAKE_BINARY_DIR}/standin-commctrl.def COMMCTRL.dll "${COMMCTRL_FUNCTIONS}" FORWARD)
-forwarding_library(coredll_standin COREDLL ${CMAKE_BINARY_DIR}/standin-coredll.def ${CMAKE_BINARY_DIR}/keyboard.c)
+forwarding_library(coredll_standin COREDLL ${CMAKE_BINARY_DIR}/standin-coredll.def ${CMAKE_BINARY_DIR}/keyboard.c
+                   ${CMAKE_SOURCE_DIR}/ce/get_proc_address.c)
+target_link_libraries(coredll_standin PRIVATE kernel32)
 forwarding_library(commctrl_standin COMMCTRL ${CMAKE_BINARY_DIR}/standin-commctrl.def)
 
 # The simulator's core library: the emulator behind CreateFileW and
 # DeviceIoControl, built with the desktop's run-time like any simulator code.
-write_def(${CMAKE_BINARY_DIR}/sim-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS}" FORWARD
+write_def(${CMAKE_BINARY_DIR}/sim-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS};${COREDLL_LOOKUPS}" FORWARD
           EXCEPT CreateFileW DeviceIoControl)
-add_library(coredll_sim SHARED sim/coredll_standin.cpp sim/sim_startup_win32.cpp ${CMAKE_BINARY_DIR}/sim-coredll.def)
+add_library(coredll_sim SHARED sim/coredll_standin.cpp sim/sim_startup_win32.cpp ce/get_proc_address.c
+            ${CMAKE_BINARY_DIR}/sim-coredll.def)
 set_target_properties(coredll_sim PROPERTIES OUTPUT_NAME COREDLL PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${SIM_DIR}
                       ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/coredll_sim)
-target_compile_options(coredll_sim PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra -Werror)
+target_compile_options(coredll_sim PRIVATE -Os -Wall -Wextra -Werror "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
 target_compile_options(tp_sim PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra -Werror)
 target_link_options(coredll_sim PRIVATE -static -s)
 target_link_libraries(coredll_sim PRIVATE tp_sim kernel32 user32 gdi32)

@@ -12,8 +12,10 @@ find_program(DLLTOOL ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
 set(CMAKE_C_STANDARD_LIBRARIES "")
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 
+# No C run-time: nor may the compiler turn a loop into a call to one (strlen,
+# memset), since a device image may lack its component.
 set(DEVICE_FLAGS -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-stack-protector
-                 -ffunction-sections -fdata-sections -Wall -Wextra -Werror)
+                 -fno-tree-loop-distribute-patterns -ffunction-sections -fdata-sections -Wall -Wextra -Werror)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # The device's processor may be a 486 (no CMOV, no multi-byte NOP, no FPU);
   # the compiler's default, the Pentium Pro, is not. This also tunes for the
@@ -32,6 +34,8 @@ endif()
 foreach(lib tp_neutral tp_windows)
   target_compile_options(${lib} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${DEVICE_FLAGS}>")
 endforeach()
+# The functions of components an image may lack are looked up at run time.
+target_compile_definitions(tp_windows PRIVATE TOUCHPANEL_DEVICE)
 
 # The functions a module definition names, as "Name|desktop-library" (its
 # lines read "Name ; desktop-library"; a semicolon would split a CMake list).
@@ -78,6 +82,9 @@ if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   list(APPEND COREDLL_FUNCTIONS ${X64_FUNCTIONS})
 endif()
 write_def(${CMAKE_BINARY_DIR}/coredll.def COREDLL.dll "${COREDLL_FUNCTIONS}")
+# What the device's core library has besides: the functions the program looks
+# up at run time, which the stand-ins export too.
+read_def_functions(${WINCE_DIR}/coredll-lookups.def COREDLL_LOOKUPS)
 
 # Import libraries, by name, of the two libraries the device has.
 function(import_library name def)
@@ -90,9 +97,14 @@ import_library(coredll ${CMAKE_BINARY_DIR}/coredll.def)
 import_library(commctrl ${WINCE_DIR}/commctrl.def)
 
 # A program of the device flavour: no start files, no default libraries.
+# Its header as Microsoft's own CE binaries have it: no DllCharacteristics
+# (the linker's default marks it relocatable at random and NX compatible,
+# which a later CE's loader acts on) and a stack reserve of 64 KiB, which the
+# deepest stack measured in the device run (docs/device-run.md) leaves room in.
 function(device_link target)
   target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,-e,${DEVICE_ENTRY} -Wl,--subsystem,wince:4.0
-                      ${DEVICE_IMAGE_BASE} -Wl,--gc-sections -s)
+                      ${DEVICE_IMAGE_BASE} -Wl,--disable-dynamicbase,--disable-nxcompat -Wl,--stack,0x10000
+                      -Wl,--gc-sections -s)
   # The compiler's own helpers (64-bit division, stack probes) come last.
   target_link_libraries(${target} PRIVATE ${ARGN} gcc)
   add_dependencies(${target} coredll_imports commctrl_imports)

@@ -66,7 +66,10 @@ int ExchangeBody(const char* body, uint32_t length, ReplyCheck check, uint32_t s
 }
 
 int ExchangeText(const char* text, ReplyCheck check, uint32_t settleMs, char reply[4]) {
-    return ExchangeBody(text, (uint32_t)strlen(text), check, settleMs, reply);
+    // Counted here: the C run-time's strlen is a component a device image may lack.
+    uint32_t length = 0;
+    while (text[length]) ++length;
+    return ExchangeBody(text, length, check, settleMs, reply);
 }
 
 int CalibrationCommand(int start) {

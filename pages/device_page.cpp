@@ -5,6 +5,7 @@
 #include "link/driver.h"
 #include "pages/page_rules.h"
 #include "pages/pages.h"
+#include "platform/optional.h"
 #include "res/resource.h"
 #include "surface/calibration_run.h"
 
@@ -32,13 +33,13 @@ void ShowDeviceName(HWND page) {
 INT_PTR CALLBACK DevicePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            RegisterHotKey(page, kHotKeyCalibrate5, MOD_CONTROL, kKey5);
-            RegisterHotKey(page, kHotKeyCalibrate9, MOD_CONTROL, kKey9);
+            RegisterHotKeyIfPresent(page, kHotKeyCalibrate5, MOD_CONTROL, kKey5);
+            RegisterHotKeyIfPresent(page, kHotKeyCalibrate9, MOD_CONTROL, kKey9);
             return FALSE;
         case WM_DESTROY:
             // System-wide keys: CE does not say that they go with the window.
-            UnregisterHotKey(page, kHotKeyCalibrate5);
-            UnregisterHotKey(page, kHotKeyCalibrate9);
+            UnregisterHotKeyIfPresent(page, kHotKeyCalibrate5);
+            UnregisterHotKeyIfPresent(page, kHotKeyCalibrate9);
             return FALSE;
         case WM_NOTIFY:
             return HandlePageNotify(page, lParam, ShowDeviceName, FALSE);

@@ -1,5 +1,6 @@
 // The real driver: "FPD1:" through the platform's device I/O.
 #include <windows.h>
+#include "platform/optional.h"
 #include "platform/port.h"
 
 void PortStartup() {}
@@ -18,11 +19,4 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
 
 void PortSleep(uint32_t milliseconds) { Sleep(milliseconds); }
 
-#ifdef TOUCHPANEL_DEVICE
-// CE's own; the desktop headers do not declare it.
-extern "C" DECLSPEC_IMPORT DWORD WINAPI GetKeyboardStatus(void);
-uint32_t PortKeyboardStatus() { return GetKeyboardStatus(); }
-#else
-// A desktop always has its keyboard.
-uint32_t PortKeyboardStatus() { return kFullKeyboard; }
-#endif
+uint32_t PortKeyboardStatus() { return KeyboardStatusIfPresent(); }

@@ -3,6 +3,7 @@
 #include "link/exchange.h"
 #include "platform/fault_guard.h"
 #include "platform/module.h"
+#include "platform/optional.h"
 #include "platform/port.h"
 #include "surface/calibration_capture.h"
 #include "surface/gdi_guards.h"
@@ -257,7 +258,7 @@ void CloseFullScreenWindow(HWND window) {
 
 int BringFullScreenWindowToFront() {
     if (!FullScreenWindow || !IsWindow(FullScreenWindow)) return 0;
-    SetForegroundWindow(FullScreenWindow);
+    SetForegroundWindowIfPresent(FullScreenWindow);
     return 1;
 }
 

@@ -61,9 +61,18 @@ private:
     HGDIOBJ previous_;
 };
 
+// A solid pen. CreatePenIndirect makes the same pen as CreatePen, but a CE
+// image has it with either of its drawing components (GWES_MGDRAW or
+// GWES_PGDI), CreatePen with the first only.
 class ScopedPen : public ScopedGdiObject<HPEN> {
 public:
-    ScopedPen(HDC dc, int width, COLORREF colour) : ScopedGdiObject(dc, CreatePen(PS_SOLID, width, colour)) {}
+    ScopedPen(HDC dc, int width, COLORREF colour) : ScopedGdiObject(dc, SolidPen(width, colour)) {}
+
+private:
+    static HPEN SolidPen(int width, COLORREF colour) {
+        LOGPEN pen = {PS_SOLID, {width, 0}, colour};
+        return CreatePenIndirect(&pen);
+    }
 };
 
 class ScopedBrush : public ScopedGdiObject<HBRUSH> {

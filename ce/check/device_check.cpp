@@ -3,7 +3,12 @@
 //   - PE32 for machine i386, Subsystem 9 (Windows CE GUI), subsystem version
 //     4.x, image base 0x10000, relocations kept;
 //   - imports by name from COREDLL.dll and COMMCTRL.dll only, each name one
-//     that the project's export list for that library holds;
+//     that the project's export list for that library holds, and each from
+//     a component that every image able to run the program has (by the
+//     component table): CE's loader refuses a whole program that imports a
+//     function its image lacks;
+//   - DllCharacteristics 0 and a stack reserve of 64 KiB or 1 MiB, as every
+//     one of Microsoft's own CE binaries has;
 //   - no TLS directory and no C run-time start-up section;
 //   - no symbol of the objects with a stdcall "@N" decoration;
 //   - every instruction of its code one that a 486's integer unit has: the
@@ -13,11 +18,13 @@
 //     exception handling fails on such frames;
 //   - the file within its size budget.
 //
-//   device_check EXE --objdump PATH --exports DLL=LIST ... [--objects FILE] [--budget BYTES]
+//   device_check EXE --objdump PATH --exports DLL=LIST ... --components TABLE
+//                [--objects FILE] [--budget BYTES]
 //
 // PATH is the toolchain's objdump, which disassembles the code. LIST holds one
-// exported name per line ('#' starts a comment); FILE names one object file
-// per line. Prints what it found, then "device check: ok" or the failures,
+// exported name per line ('#' starts a comment); TABLE is the component table
+// (platform/wince/coredll-components.txt); FILE names one object file per
+// line. Prints what it found, then "device check: ok" or the failures,
 // and exits 0 or 1.
 #include <stdint.h>
 #include <stdio.h>
@@ -290,8 +297,56 @@ uint32_t ConstructorLists(Image& img, const Section& text, uint32_t imageBase) {
     return at;
 }
 
+// The component table: what an image able to run the program surely has,
+// and where each function lies.
+struct Components {
+    std::set<std::string> surely;                 // required alone
+    std::vector<std::set<std::string>> eitherOf;  // required as alternatives
+    std::map<std::string, std::string> of;        // "dll name" (lower case dll): its components
+};
+
+std::vector<std::string> Split(const std::string& s, char separator) {
+    std::vector<std::string> parts;
+    std::stringstream in(s);
+    for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+    return parts;
+}
+
+Components ReadComponents(const std::string& path) {
+    Components c;
+    for (const std::string& line : ReadLines(path)) {
+        std::istringstream words(line);
+        std::string first, second, third;
+        words >> first >> second >> third;
+        if (first == "required") {
+            std::vector<std::string> either = Split(second, '|');
+            if (either.size() == 1) c.surely.insert(second);
+            else c.eitherOf.push_back(std::set<std::string>(either.begin(), either.end()));
+        } else if (!third.empty()) {
+            c.of[Lower(first) + " " + second] = third;
+        }
+    }
+    return c;
+}
+
+// Whether every image with the required components exports a function that
+// lies in COMPONENTS: one of its alternatives needs only components that are
+// surely there, or its alternatives cover all of a required either-of.
+bool SurelyThere(const Components& c, const std::string& components) {
+    std::set<std::string> singles;
+    for (const std::string& alternative : Split(components, '|')) {
+        std::vector<std::string> all = Split(alternative, '+');
+        if (std::all_of(all.begin(), all.end(), [&](const std::string& x) { return c.surely.count(x) > 0; }))
+            return true;
+        if (all.size() == 1) singles.insert(all[0]);
+    }
+    for (const std::set<std::string>& either : c.eitherOf)
+        if (std::includes(singles.begin(), singles.end(), either.begin(), either.end())) return true;
+    return false;
+}
+
 void CheckImage(const std::string& path, const std::map<std::string, std::set<std::string>>& exports,
-                uint64_t budget, const std::string& objdump) {
+                const Components& components, uint64_t budget, const std::string& objdump) {
     std::vector<uint8_t> bytes = ReadBytes(path);
     Image img{bytes};
     printf("file: %s, %zu bytes (%zu KiB)\n", path.c_str(), bytes.size(), (bytes.size() + 1023) / 1024);
@@ -315,6 +370,8 @@ void CheckImage(const std::string& path, const std::map<std::string, std::set<st
     uint32_t imageBase = img.U32(opt + 28);
     uint16_t subsystemMajor = img.U16(opt + 48), subsystemMinor = img.U16(opt + 50);
     uint16_t subsystem = img.U16(opt + 68);
+    uint16_t dllCharacteristics = img.U16(opt + 70);
+    uint32_t stackReserve = img.U32(opt + 72);
     uint32_t directoryCount = img.U32(opt + 92);
     auto directory = [&](uint32_t i, uint32_t* rva, uint32_t* size) {
         *rva = i < directoryCount ? img.U32(opt + 96 + 8 * i) : 0;
@@ -331,6 +388,11 @@ void CheckImage(const std::string& path, const std::map<std::string, std::set<st
     if (subsystem != 9) Fail("subsystem " + std::to_string(subsystem) + ", not 9 (Windows CE GUI)");
     if (subsystemMajor != 4) Fail("subsystem version " + std::to_string(subsystemMajor) + ", not 4.x");
     if (imageBase != 0x10000) Fail("image base " + Hex(imageBase) + ", not 0x10000");
+    printf("DllCharacteristics %s, stack reserve %s\n", Hex(dllCharacteristics).c_str(), Hex(stackReserve).c_str());
+    if (dllCharacteristics != 0)
+        Fail("DllCharacteristics " + Hex(dllCharacteristics) + ", not 0 (a later CE's loader acts on NX compatibility)");
+    if (stackReserve != 0x10000 && stackReserve != 0x100000)
+        Fail("a stack reserve of " + Hex(stackReserve) + ", neither 64 KiB nor 1 MiB (CE 4.x takes at most 1 MiB)");
 
     std::vector<Section> sections;
     uint32_t table = opt + optionalSize;
@@ -373,10 +435,16 @@ void CheckImage(const std::string& path, const std::map<std::string, std::set<st
             }
             std::string name = img.String(OffsetOf(sections, entry) + 2);
             names.push_back(name);
-            if (allowed != exports.end() && !allowed->second.count(name))
-                Fail(dll + ": " + name + " is not in the project's export list of " + dll);
+            if (allowed == exports.end()) continue;
+            if (!allowed->second.count(name)) Fail(dll + ": " + name + " is not in the project's export list of " + dll);
+            auto lies = components.of.find(Lower(dll) + " " + name);
+            if (lies == components.of.end())
+                Fail(dll + ": " + name + " is not in the component table");
+            else if (!SurelyThere(components, lies->second))
+                Fail(dll + ": " + name + " is imported, but it lies in " + lies->second +
+                     ", which an image may lack: look it up at run time");
         }
-        printf("imports from %s:", dll.c_str());
+        printf("imports from %s (each from a component every image has, or see below):", dll.c_str());
         for (const std::string& n : names) printf(" %s", n.c_str());
         printf("\n");
     }
@@ -430,7 +498,7 @@ void CheckObject(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string exe, objects, objdump;
+    std::string exe, objects, objdump, componentTable;
     std::map<std::string, std::set<std::string>> exports;
     uint64_t budget = 0;
     for (int i = 1; i < argc; ++i) {
@@ -442,6 +510,8 @@ int main(int argc, char** argv) {
             std::vector<std::string> names = ReadLines(option.substr(eq + 1));
             if (names.empty()) return fprintf(stderr, "no names in %s\n", option.substr(eq + 1).c_str()), 2;
             exports[Lower(option.substr(0, eq))].insert(names.begin(), names.end());
+        } else if (a == "--components" && i + 1 < argc) {
+            componentTable = argv[++i];
         } else if (a == "--objdump" && i + 1 < argc) {
             objdump = argv[++i];
         } else if (a == "--objects" && i + 1 < argc) {
@@ -451,12 +521,17 @@ int main(int argc, char** argv) {
         } else if (exe.empty()) {
             exe = a;
         } else {
-            return fprintf(stderr, "usage: device_check EXE --objdump PATH --exports DLL=LIST ... [--objects FILE] [--budget BYTES]\n"), 2;
+            exe.clear();
+            break;
         }
     }
-    if (exe.empty() || exports.empty() || objdump.empty())
-        return fprintf(stderr, "usage: device_check EXE --objdump PATH --exports DLL=LIST ...\n"), 2;
-    CheckImage(exe, exports, budget, objdump);
+    if (exe.empty() || exports.empty() || objdump.empty() || componentTable.empty())
+        return fprintf(stderr, "usage: device_check EXE --objdump PATH --exports DLL=LIST ... --components TABLE "
+                               "[--objects FILE] [--budget BYTES]\n"), 2;
+    Components components = ReadComponents(componentTable);
+    if (components.of.empty() || components.surely.empty())
+        return fprintf(stderr, "no components in %s\n", componentTable.c_str()), 2;
+    CheckImage(exe, exports, components, budget, objdump);
     if (!objects.empty()) {
         std::vector<std::string> files = ReadLines(objects);
         for (const std::string& f : files) CheckObject(f);

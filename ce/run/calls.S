@@ -55,8 +55,17 @@
     popl %edx
     .endm
 
+/* Keeps the lowest stack pointer seen in _g_stackLow (flags only). */
+    .macro NOTE_STACK
+    cmpl _g_stackLow, %esp
+    jae 0f
+    movl %esp, _g_stackLow
+0:
+    .endm
+
     .globl _CommonExport
 _CommonExport:
+    NOTE_STACK
     ENTER_WITH_COPY 8
     lock incl 24(%ebx)
     movl 20(%ebx), %eax
@@ -84,6 +93,7 @@ _CommonExport:
 
     .globl _CommonTrampoline
 _CommonTrampoline:
+    NOTE_STACK
     ENTER_WITH_COPY 16
     /* A message CE never sends is answered by the system (SystemAnswers:
        %eax 1 and the answer in %edx), and the program is not called. */

@@ -20,6 +20,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <algorithm>
+
 extern "C" int CallChecked(void* function, const void* args, int argBytes, int* moved);
 
 // The probe's verbs and the launcher's own answers, printing into the reply.
@@ -45,6 +47,7 @@ typedef void (*ArmFn)(int, int);
 typedef int (*FaultsFn)(int*);
 typedef void (*RulesFn)(LONG*, LONG*, LONG*);
 typedef int (*SimFn)(const char*);
+typedef uint32_t (*StackLowFn)(int);
 
 HMODULE g_coredll, g_commctrl;
 
@@ -167,7 +170,15 @@ int RunScenario(const wchar_t* exe, wchar_t scenario) {
     uint32_t args[4] = {(uint32_t)(uintptr_t)module, 0, (uint32_t)(uintptr_t)empty, SW_SHOW};
     int moved = -1;
     Say("entry %lc: called\n", scenario);
+    const HMODULE libraries[] = {g_coredll, g_commctrl};
+    for (HMODULE m : libraries) Get<StackLowFn>(m, "DeviceRunStackLow")(1);
+    const uint32_t top = (uint32_t)(uintptr_t)&args[0];  // where the entry's frame begins, near enough
     int result = CallChecked(entry, args, sizeof args, &moved);
+    uint32_t low = top;
+    for (HMODULE m : libraries) low = std::min(low, Get<StackLowFn>(m, "DeviceRunStackLow")(0));
+    // Wine's own frames lie between; CE's window manager has its own, on the same stack.
+    Say("stack %lc: %u bytes below the entry at the deepest call between the program and the system\n", scenario,
+        top - low);
     // The device ends the process here. What the program left in the
     // thread's queue (the sheet posts its WM_QUIT again) would end the next
     // scenario's sheet at once.

@@ -11,6 +11,8 @@
 //   probe centre PAGE ID              screen centre of control ID on page PAGE (-1: the sheet)
 //   probe text|checked|pos PAGE ID
 //   probe msgbox CAPTION              text of that message box, then its OK button's centre
+//   probe hotkeys                     "taken" or "free" for Ctrl+5, then Ctrl+9: whether
+//                                     another holds them (each tried for an instant)
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
@@ -166,6 +168,16 @@ int wmain(int argc, wchar_t** argv) {
         if (!box) return 1;
         EnumChildWindows(box, StaticText, 0);
         PrintCentre(GetDlgItem(box, IDOK));
+        return 0;
+    }
+    if (!wcscmp(verb, L"hotkeys")) {
+        const UINT keys[] = {'5', '9'};
+        for (UINT key : keys) {
+            bool free = RegisterHotKey(NULL, 0xB000 + key, MOD_CONTROL, key);
+            if (free) UnregisterHotKey(NULL, 0xB000 + key);
+            wprintf(L"%ls%ls", key == '5' ? L"" : L" ", free ? L"free" : L"taken");
+        }
+        wprintf(L"\n");
         return 0;
     }
     if (argc < 4) return 2;

@@ -45,6 +45,7 @@ scenario_simulator() {
   tabs=$(probe tabs | paste -sd,)
   [ "$tabs" = "General,Settings,Parameters,Tools,Device,Advance" ] || fail "the tabs read: $tabs"
   [ "$(probe tab)" = 4 ] || fail "the sheet does not open on the Device page"
+  [ "$(probe hotkeys)" = "taken taken" ] || fail "the program does not hold Ctrl+5 and Ctrl+9: $(probe hotkeys)"
   for t in 5 0 1 2 3 4; do goto_tab "$t"; done
 
   heading "(b) Settings: a click"
@@ -184,11 +185,12 @@ wait_colour() { # COLOUR X Y WHAT
 # A point inside a control's black square, off its outline and its sign.
 inside() { set -- $1; echo $(($1 + 12)) "$2"; }
 
-scenario_keyboardless() {
-  keyboard=none
-  local resets stroke=(100 300) grid_line=(170 200) from selects
-  heading "(d) no keyboard: Draw shows the close and the grid control"
-  wait_shown "Quillon Inc." 60
+# Draw worked by touch alone (scenario LETTER): the close and grid controls
+# shown, a stroke wiped by the close control, the grid laid by the grid
+# control, and the window closed by the close control.
+draw_by_touch() {
+  local stroke=(100 300) grid_line=(170 200) resets
+  heading "($1) Draw shows the close and the grid control"
   resets=$(count "TX R$")
   goto_tab 3
   click_control 3 IDC_TOOLS_DRAW
@@ -196,32 +198,63 @@ scenario_keyboardless() {
   wait_colour 0,0,0 $(inside "$close_control") "no close control"
   wait_colour 0,0,0 $(inside "$grid_control") "no grid control"
 
-  heading "(d) a stroke, wiped by the close control"
+  heading "($1) a stroke, wiped by the close control"
   xdotool mousemove "${stroke[@]}" mousedown 1 mousemove 150 320 mousemove 200 340 mouseup 1
   wait_colour 255,0,0 "${stroke[@]}" "the stroke is not drawn"
   click $close_control
   wait_colour "$grey" "${stroke[@]}" "the close control did not wipe the stroke"
   shown FreeDraw || fail "the close control closed the window instead of wiping it"
 
-  heading "(d) the grid control lays the grid; the close control closes"
+  heading "($1) the grid control lays the grid; the close control closes"
   colour_is "$grey" "${grid_line[@]}" || fail "a grid line before the grid control: $(pixel "${grid_line[@]}")"
   click $grid_control
   wait_colour 255,255,255 "${grid_line[@]}" "the grid control laid no grid"
   click $close_control
   closed "Draw, by the close control"
   wait_count "TX R$" $((resets + 1))
+}
+
+scenario_keyboardless() {
+  keyboard=none
+  local from selects resets
+  wait_shown "Quillon Inc." 60
+  draw_by_touch d
 
   heading "(d) Calibration 5: two targets, then the close control ends the run without an upload"
   from=$(wc -l <"$trace")
   selects=$(count "REQ 19 ")
+  resets=$(count "TX R$")
   calibrate IDC_DEVICE_CALIBRATE_5 0 2
   wait_count "REQ 19 " $((selects + 3)) 20  # the third target is up
   click $close_control
   closed "Calibration 5, by the close control" 30
-  wait_count "TX R$" $((resets + 2))
+  wait_count "TX R$" $((resets + 1))
   ! tail -n +$((from + 1)) "$trace" | grep -E " TX (PL|SP(1.|2[01]))" || fail "the run ended by the close control uploaded"
 
   heading "(d) Exit"
+  goto_tab 0
+  click_control 0 IDC_GENERAL_EXIT
+  taskbar_judged
+}
+
+# (e) An image without the keyboard UI: its core library exports neither
+# GetKeyboardStatus nor the hot keys, and finds none of them at run time.
+# The program loads all the same (it imports none of them), holds no hot key,
+# takes the panel for one without a keyboard, and works by touch alone.
+scenario_no_keyboard_ui() {
+  keyboard=none
+  heading "(e) an image without the keyboard UI: the sheet opens, no hot key is held"
+  wait_shown "Quillon Inc." 60
+  [ "$(probe hotkeys)" = "free free" ] || fail "a hot key is held although the image has none: $(probe hotkeys)"
+  draw_by_touch e
+
+  heading "(e) Calibration 5 by touch, to its upload"
+  calibrate IDC_DEVICE_CALIBRATE_5 0 2 4 6 8
+  closed "Calibration 5" 30
+  wait_count " TX PL$" 1
+  [ "$(grep -cE ' TX SP(1[0-9A-F]|2[01])' "$trace")" = 18 ] || fail "the upload is not eighteen SP frames"
+
+  heading "(e) Exit"
   goto_tab 0
   click_control 0 IDC_GENERAL_EXIT
   taskbar_judged

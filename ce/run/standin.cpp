@@ -54,6 +54,9 @@ void CommonTrampoline();
 int CallChecked(void* function, const void* args, int argBytes, int* moved);
 volatile LONG g_stackChecks = 0;
 volatile LONG g_stackMismatches = 0;
+// The lowest stack pointer at any call the program made into the library or
+// the system made into the program: how deep the program's stack went.
+volatile uint32_t g_stackLow = 0xFFFFFFFFu;
 }
 
 namespace {
@@ -88,9 +91,15 @@ const char* g_lastMismatch = nullptr;
 
 #ifdef STANDIN_COREDLL
 // CE's own: what keyboard the system has (its status bits; 0xF a full one).
-// The launcher sets it for each scenario.
+// The launcher sets it for each scenario. Not exported where the image is
+// played without its keyboard UI.
 volatile LONG g_keyboardStatus = 0xF;
 extern "C" DWORD WINAPI GetKeyboardStatus() { return (DWORD)g_keyboardStatus; }
+
+// CE's own: GetProcAddress by a wide name (ce/get_proc_address.c). The
+// program looks up in this library what an image may lack.
+extern "C" FARPROC WINAPI StandInGetProcAddressW(HMODULE module, LPCWSTR name);
+extern "C" FARPROC WINAPI GetProcAddressW(HMODULE module, LPCWSTR name) { return StandInGetProcAddressW(module, name); }
 #endif
 
 #define EXPORT(name, library) \
@@ -461,6 +470,13 @@ extern "C" void DeviceRunCounts(LONG* callbacks, LONG* checks, LONG* mismatches)
     *callbacks = total;
     *checks = g_stackChecks;
     *mismatches = g_stackMismatches;
+}
+
+// The lowest stack pointer seen since the last reset; resets it when asked.
+extern "C" uint32_t DeviceRunStackLow(int reset) {
+    uint32_t low = g_stackLow;
+    if (reset) g_stackLow = 0xFFFFFFFFu;
+    return low;
 }
 
 // What the CE rules did: repaints dropped, nonclient messages answered by the
