@@ -20,6 +20,10 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
 
 void PortSleep(uint32_t milliseconds);
 
+// A line of ASCII for whoever watches the program: the device's debug output,
+// the simulator's trace. The user sees nothing of it.
+void PortNote(const char* text);
+
 // What keyboard the system has, as CE reports it (GetKeyboardStatus): the
 // keyboard is an optional component, and many panels have none, or a keypad
 // with Enter and Escape but no letters.

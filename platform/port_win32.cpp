@@ -19,4 +19,13 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
 
 void PortSleep(uint32_t milliseconds) { Sleep(milliseconds); }
 
+void PortNote(const char* text) {
+    wchar_t line[128];
+    int n = 0;
+    for (; text[n] && n < 126; ++n) line[n] = (unsigned char)text[n];
+    line[n++] = L'\n';
+    line[n] = 0;
+    OutputDebugStringW(line);
+}
+
 uint32_t PortKeyboardStatus() { return KeyboardStatusIfPresent(); }

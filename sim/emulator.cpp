@@ -36,7 +36,7 @@ std::vector<uint8_t> Refuse() { return {kSOH, '1', kCR}; }
 Emulator::Emulator(const SimConfig& config, bool virtualClock)
     : config_(config),
       clock_(virtualClock),
-      panel_(config.screenWidth, config.screenHeight),
+      panel_(config.screenWidth, config.screenHeight, config.panel),
       rotation_(config.rotation),
       touchMode_(config.touchMode),
       disabled_(config.disabled) {

@@ -5,8 +5,26 @@
 RawPoint PanelModel::Raw(double x, double y) const {
     double u = x / width_, v = y / height_;
     double rx = 3100 + 57000 * u + 900 * v;
-    double ry = 61800 - 54000 * v - 700 * u + 1500 * u * (1 - u);
-    auto clamp = [](double r) { return (int32_t)(r < 0 ? 0 : r > 65535 ? 65535 : lround(r)); };
+    double ry = 61800 - 54000 * v - 700 * u;
+    if (shape_.bowPercent < 0) {
+        ry += 1500 * u * (1 - u);
+    } else {  // the bend is largest midway: bow percent of the axis's span
+        rx += shape_.bowPercent / 100.0 * 57000 * 4 * v * (1 - v);
+        ry += shape_.bowPercent / 100.0 * 54000 * 4 * u * (1 - u);
+    }
+    if (shape_.swap) {
+        double t = rx;
+        rx = ry;
+        ry = t;
+    }
+    if (shape_.mirrorX) rx = 65535 - rx;
+    if (shape_.mirrorY) ry = 65535 - ry;
+    const double scale = (double)(1 << shape_.bits) / 65536;
+    const double top = (1 << shape_.bits) - 1;
+    auto clamp = [top, scale](double r) {
+        r *= scale;
+        return (int32_t)(r < 0 ? 0 : r > top ? top : lround(r));
+    };
     return RawPoint{clamp(rx), clamp(ry)};
 }
 

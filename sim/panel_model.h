@@ -10,9 +10,23 @@ struct RawPoint {
     int32_t y;
 };
 
+// How a panel may differ from the default one while still being a regular
+// image of the screen: its raw axes swapped (the raw x following the
+// screen's y), either raw axis running the other way, fewer bits (12 gives
+// 0 to 4095), and a bow of its own: each raw axis bent by so many percent of
+// its span across the other.
+struct PanelShape {
+    bool swap = false;
+    bool mirrorX = false;  // the raw x, after any swap, runs the other way
+    bool mirrorY = false;
+    int bits = 16;         // 12 to 16
+    int bowPercent = -1;   // -1: the default panel's gentle bow in y alone
+};
+
 class PanelModel {
 public:
-    PanelModel(int screenWidth, int screenHeight) : width_(screenWidth), height_(screenHeight) {}
+    PanelModel(int screenWidth, int screenHeight, PanelShape shape = PanelShape())
+        : width_(screenWidth), height_(screenHeight), shape_(shape) {}
     RawPoint Raw(double screenX, double screenY) const;
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -20,6 +34,7 @@ public:
 private:
     int width_;
     int height_;
+    PanelShape shape_;
 };
 
 // The firmware's mapping from raw coordinates back to the screen, built from

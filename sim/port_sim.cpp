@@ -49,6 +49,10 @@ int PortIoControl(PortHandle handle, uint32_t code, const void* in, uint32_t inS
 
 uint32_t PortKeyboardStatus() { return g_emulator ? g_emulator->Config().keyboardStatus : kFullKeyboard; }
 
+void PortNote(const char* text) {
+    if (g_emulator) g_emulator->GetTrace().Line(g_emulator->Clock().Now(), std::string("NOTE ") + text);
+}
+
 void PortSleep(uint32_t ms) {
     if (g_emulator && g_emulator->Clock().IsVirtual()) {
         g_emulator->Clock().Advance(ms);

@@ -82,6 +82,22 @@ bool ParseSize(const std::string& s, int* w, int* h) {
     return true;
 }
 
+// swap;mirrorx;mirrory;bits:N;bow:N, any of them, in any order.
+bool ParsePanel(const std::string& s, PanelShape* shape) {
+    PanelShape p;
+    for (const std::string& item : Split(s, ';')) {
+        uint32_t n;
+        if (item == "swap") p.swap = true;
+        else if (item == "mirrorx") p.mirrorX = true;
+        else if (item == "mirrory") p.mirrorY = true;
+        else if (item.compare(0, 5, "bits:") == 0 && ParseNumber(item.substr(5), &n) && n >= 12 && n <= 16) p.bits = (int)n;
+        else if (item.compare(0, 4, "bow:") == 0 && ParseNumber(item.substr(4), &n) && n <= 10) p.bowPercent = (int)n;
+        else return false;
+    }
+    *shape = p;
+    return true;
+}
+
 bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
     if (key == "driver") {
         if (value != "absent" && value != "present") return false;
@@ -151,6 +167,7 @@ bool Apply(const std::string& key, const std::string& value, SimConfig* c) {
         return false;
     }
     if (key == "screen") return ParseSize(value, &c->screenWidth, &c->screenHeight);
+    if (key == "panel") return ParsePanel(value, &c->panel);
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/port.h"
+#include "sim/panel_model.h"
 
 struct RecordValue {
     char address[2];
@@ -49,9 +50,10 @@ struct SimConfig {
     // keypad with Enter and Escape but no letters.
     uint32_t keyboardStatus = kFullKeyboard;
 
-    // Screen the panel model covers.
+    // Screen the panel model covers, and how the panel maps it.
     int screenWidth = 640;
     int screenHeight = 480;
+    PanelShape panel;
 };
 
 // Unknown keys and malformed values are reported in error (when given).

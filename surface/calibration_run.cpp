@@ -3,13 +3,65 @@
 #include "link/driver.h"
 #include "link/exchange.h"
 #include "platform/module.h"
+#include "platform/port.h"
 #include "surface/fullscreen.h"
 #include "surface/gdi_guards.h"
 #include "surface/overlays.h"
+#include "surface/sample_check.h"
 
 CalibrationHooks WindowCalibration = {StartCalibrationTimer, CalibrationTick, PaintCalibrationFrame};
 
 namespace {
+
+// Appends the decimal digits of n (0 or more) at `at`; returns the end.
+char* AppendNumber(char* at, int n) {
+    char digits[12];
+    int count = 0;
+    do digits[count++] = (char)('0' + n % 10); while ((n /= 10) > 0);
+    while (count) *at++ = digits[--count];
+    return at;
+}
+
+char* Append(char* at, const char* text) {
+    while (*text) *at++ = *text++;
+    return at;
+}
+
+// Whether the samples taken so far lie as the targets do; says which does
+// not, and how far off it is, to whoever watches.
+bool SamplesAgree() {
+    const SampleVerdict v = JudgeSamples(CalibrationTable, CalibrationMode, CurrentPointIndex);
+    if (v.agree) return true;
+    char note[96];
+    char* at = Append(note, "calibration refused: ");
+    if (v.position < 0) {
+        at = Append(at, "the samples lie in one place or on one line");
+    } else {
+        at = Append(AppendNumber(Append(at, "target "), v.position), " is ");
+        at = Append(AppendNumber(at, v.offPercent), "% of the way to its neighbour");
+    }
+    *at = 0;
+    PortNote(note);
+    return false;
+}
+
+// A touch that missed its target: nothing is written into the controller,
+// whose calibration stays as it was, and the run starts again at its first
+// target over a fresh frame. No message: answering one would take the very
+// accuracy the panel lacks.
+void RestartCalibration(HWND window) {
+    CaptureState = CaptureWaitingSample;
+    TickCount = 0;
+    DrvSelectCalibrationPoint(0, CalibrationMode);
+    InvalidateRect(window, NULL, TRUE);
+}
+
+// A press for the window still waits in its queue: the driver may already
+// hold it as a sample, though it may be a tap on the close control.
+bool PenDownWaiting(HWND window) {
+    MSG m;
+    return PeekMessageW(&m, window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) != 0;
+}
 
 void FinishCalibration(HWND window) {
     // No tick may run past the last point: the failure message's own loop
@@ -60,14 +112,14 @@ void PaintCalibrationFrame(HDC dc) {
 
 void CalibrationTick(HWND window) {
     ++TickCount;
-    bool lastPointDone = false;
+    bool lastPointDone = false, misplaced = false;
     {
         WindowDC dc(window);
         DrawProgressBar(dc, TickCount);
         int position = CurrentTargetPosition();
         DrawTargetRings(dc, position, TickCount % 2);
         if (CaptureState == CaptureWaitingSample) {
-            if (CaptureCalibrationSample() == 1) {
+            if (!PenDownWaiting(window) && CaptureCalibrationSample() == 1) {
                 DrawTouchedMarker(dc, position);
                 CaptureState = CaptureWaitingComplete;
             }
@@ -77,7 +129,9 @@ void CalibrationTick(HWND window) {
                 TickCount = 0;
                 ClearProgressBar(dc);
                 ++CurrentPointIndex;
-                if (CurrentPointIndex < CalibrationMode) {
+                if (!SamplesAgree()) {
+                    misplaced = true;
+                } else if (CurrentPointIndex < CalibrationMode) {
                     CaptureState = CaptureWaitingSample;
                     DrvSelectCalibrationPoint(CurrentPointIndex, CalibrationMode);
                 } else {
@@ -85,6 +139,10 @@ void CalibrationTick(HWND window) {
                 }
             }
         }
+    }
+    if (misplaced) {
+        RestartCalibration(window);
+        return;
     }
     if (lastPointDone) {
         FinishCalibration(window);

@@ -576,3 +576,120 @@ TEST_F(CalibrationTest, ByTouchAloneTheCloseControlEndsAFivePointRunAtOnce) {
     EXPECT_TRUE(taskbar.InPlace());
     EXPECT_EQ(CountMessageBoxes(), 0);
 }
+
+namespace {
+
+// A run's targets touched at `touch(k)` for the k-th target of its order:
+// returns at the first refusal (the trace's note), or when the targets are
+// done. Each touch is pressed, ticked, released and ticked.
+template <typename Touch>
+bool TouchTargets(Emulator& emu, int mode, Touch touch) {
+    const size_t notes = emu.GetTrace().Lines().size();
+    auto refused = [&emu, notes] {
+        const std::vector<std::string>& lines = emu.GetTrace().Lines();
+        for (size_t i = notes; i < lines.size(); ++i)
+            if (lines[i].find(" NOTE calibration refused: ") != std::string::npos) return true;
+        return false;
+    };
+    for (int k = 0; k < mode && IsWindow(FullScreenWindow); ++k) {
+        const ScreenPoint p = touch(k);
+        Sim()->TouchDown(p.x, p.y);
+        SendCalibrationTick();
+        Sim()->TouchUp();
+        SendCalibrationTick();
+        if (refused()) return true;
+    }
+    return false;
+}
+
+int PositionOf(int mode, int k) { return mode == 5 ? 2 * k : k; }
+
+}  // namespace
+
+// Runs with a misplaced touch, for both modes: each target touched at the
+// place of the target before it in the run (after it, for the first), one
+// 30 % of a step off, all at one point; and runs on every irregular panel.
+// A refused run writes nothing and starts again at its first target, and a
+// clean pass then uploads.
+TEST_F(CalibrationTest, AMisplacedTouchRestartsTheRunWithNothingWrittenAndAnyRegularPanelIsAccepted) {
+    struct Case {
+        std::string what;
+        int mode;
+        std::string panel;
+        int misplaced;  // the target (in the run's order) touched elsewhere; -1 none; -2 all at the centre
+        int tenths;     // of a step towards the previous target; 0: at its place
+    };
+    std::vector<Case> cases;
+    for (int mode : {9, 5}) {
+        const std::string m = std::to_string(mode) + "-point: ";
+        for (const char* panel : {"", "swap;mirrory", "mirrorx;mirrory;bits:12", "swap;mirrorx;bow:3"})
+            cases.push_back({m + "a clean run on panel \"" + panel + "\"", mode, panel, -1, 0});
+        for (int k = 0; k < mode; ++k)
+            cases.push_back({m + "target " + std::to_string(PositionOf(mode, k)) + " at its neighbour's place", mode,
+                             "", k, 0});
+        cases.push_back({m + "the third target 30 % of a step off", mode, "", 2, 3});
+        cases.push_back({m + "every target at the centre", mode, "", -2, 0});
+    }
+    for (const Case& c : cases) {
+        Install(c.panel.empty() ? "" : "panel=" + c.panel);
+        StartCalibration(c.mode);
+        ASSERT_TRUE(FullScreenWindow) << c.what;
+        HWND run = FullScreenWindow;
+        KillTimer(run, kCalibrationTimerId);
+        const int selects = emu->SelectCount();
+        bool refused = TouchTargets(*emu, c.mode, [&c](int k) {
+            const int p = PositionOf(c.mode, k);
+            if (c.misplaced == -2) return TargetOnScreen(0);
+            if (k != c.misplaced) return TargetOnScreen(p);
+            const ScreenPoint at = TargetOnScreen(p), other = TargetOnScreen(PositionOf(c.mode, k == 0 ? 1 : k - 1));
+            if (c.tenths == 0) return other;
+            const int steps = c.mode == 5 && k > 1 ? 2 : 1;  // between two corners of a 5-point run
+            return ScreenPoint{at.x + (other.x - at.x) * c.tenths / (10 * steps),
+                               at.y + (other.y - at.y) * c.tenths / (10 * steps)};
+        });
+        EXPECT_EQ(refused, c.misplaced != -1) << c.what;
+        if (refused) {
+            EXPECT_TRUE(IsWindow(run)) << c.what;
+            EXPECT_EQ(emu->FramesStartingWith("SP"), 0) << c.what;
+            EXPECT_EQ(emu->FramesStartingWith("PL"), 0) << c.what;
+            EXPECT_EQ(CurrentPointIndex, 0) << c.what;
+            EXPECT_EQ(CaptureState, CaptureWaitingSample) << c.what;
+            EXPECT_EQ(TickCount, 0) << c.what;
+            EXPECT_EQ(emu->SelectedPoint(), 0) << c.what;
+            EXPECT_GT(emu->SelectCount(), selects) << c.what;
+            EXPECT_EQ(CountMessageBoxes(), 0) << c.what;
+            TouchTargets(*emu, c.mode, [&c](int k) { return TargetOnScreen(PositionOf(c.mode, k)); });
+        }
+        EXPECT_FALSE(IsWindow(run)) << c.what << ": no upload";
+        EXPECT_EQ(emu->FramesStartingWith("SP"), 18) << c.what;
+        EXPECT_EQ(emu->FramesStartingWith("PL"), 1) << c.what;
+        ASSERT_TRUE(emu->Quality().valid) << c.what;
+        // A bow is what only the nine points correct.
+        if (c.mode == 9) {
+            EXPECT_LE(emu->Quality().errTargets, 1.0) << c.what;
+        }
+    }
+}
+
+// The driver holds a touch as a sample the moment it happens; the window's
+// press may wait in its queue behind a tick. A tap on the close control
+// must not become the target's sample.
+TEST_F(CalibrationTest, ATickTakesNoSampleWhileAPressWaitsForTheWindow) {
+    Install("keyboard=none");
+    StartCalibration(9);
+    ASSERT_TRUE(FullScreenWindow);
+    HWND run = FullScreenWindow;
+    KillTimer(run, kCalibrationTimerId);
+    ScreenPoint close;
+    int r;
+    TouchControlSquare(kCloseControl, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &close, &r);
+    Sim()->TouchDown(close.x, close.y);
+    PostMessageW(run, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(close.x, close.y));
+    const size_t polls = emu->CallsOf(RequestGetCalibrationSample).size();
+    SendCalibrationTick();
+    EXPECT_EQ(emu->CallsOf(RequestGetCalibrationSample).size(), polls) << "the tick polled for a sample";
+    EXPECT_EQ(CaptureState, CaptureWaitingSample);
+    PumpMessages();  // the press reaches the window: the close control ends the run
+    EXPECT_FALSE(IsWindow(run));
+    EXPECT_EQ(emu->FramesStartingWith("SP"), 0);
+}

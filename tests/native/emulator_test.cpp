@@ -70,8 +70,14 @@ TEST_F(EmulatorTest, ConfigRejectsWhatItDoesNotKnow) {
     EXPECT_FALSE(ParseSimConfig("records=9A:12", &c, &error));
     EXPECT_FALSE(ParseSimConfig("drop=SP1:0", &c, &error));
     EXPECT_FALSE(ParseSimConfig("keyboard=qwerty", &c, &error));
-    EXPECT_TRUE(ParseSimConfig("driver=absent,latency=5,drop=SP1:5,records=99:0000;9A:1111,count=15:3,keyboard=keypad",
+    for (const char* panel : {"panel=", "panel=bits:11", "panel=bits:17", "panel=bow:11", "panel=turn"})
+        EXPECT_FALSE(ParseSimConfig(panel, &c, &error)) << panel;
+    EXPECT_TRUE(ParseSimConfig("driver=absent,latency=5,drop=SP1:5,records=99:0000;9A:1111,count=15:3,keyboard=keypad,"
+                               "panel=mirrory;bits:12;swap;bow:3",
                                &c, &error));
+    EXPECT_TRUE(c.panel.swap && !c.panel.mirrorX && c.panel.mirrorY);
+    EXPECT_EQ(c.panel.bits, 12);
+    EXPECT_EQ(c.panel.bowPercent, 3);
     EXPECT_EQ(c.keyboardStatus, 0x7u);
     EXPECT_TRUE(c.driverAbsent);
     EXPECT_EQ(c.latencyMs, 5u);
@@ -118,6 +124,33 @@ TEST(PanelModelTest, IsNotTheIdentityAndStaysInSixteenBits) {
         EXPECT_GE(p.y, 0);
         EXPECT_LE(p.y, 65535);
     }
+}
+
+// Each shape of the panel as it meets the screen's corners, in raw units.
+TEST(PanelModelTest, ShapesSwapMirrorNarrowAndBowTheRawAxes) {
+    const PanelModel plain(640, 480);
+    const RawPoint a = plain.Raw(0, 0), b = plain.Raw(640, 0);
+    const struct {
+        PanelShape shape;
+        RawPoint topLeft;
+    } cases[] = {
+        {{true, false, false, 16, -1}, {a.y, a.x}},
+        {{false, true, false, 16, -1}, {65535 - a.x, a.y}},
+        {{false, false, true, 16, -1}, {a.x, 65535 - a.y}},
+        {{false, false, false, 12, -1}, {(a.x + 8) / 16, (a.y + 8) / 16}},
+    };
+    for (const auto& c : cases) {
+        RawPoint p = PanelModel(640, 480, c.shape).Raw(0, 0);
+        EXPECT_NEAR(p.x, c.topLeft.x, 1) << c.shape.swap << c.shape.mirrorX << c.shape.mirrorY << c.shape.bits;
+        EXPECT_NEAR(p.y, c.topLeft.y, 1) << c.shape.swap << c.shape.mirrorX << c.shape.mirrorY << c.shape.bits;
+    }
+    EXPECT_LE(PanelModel(640, 480, PanelShape{false, false, false, 12, -1}).Raw(640, 480).x, 4095);
+    // A bow of 3 %: midway along the top, y bends by 3 % of its span.
+    const PanelModel bowed(640, 480, PanelShape{false, false, false, 16, 3});
+    const RawPoint mid = bowed.Raw(320, 0), left = bowed.Raw(0, 0), right = bowed.Raw(640, 0);
+    EXPECT_NEAR(mid.y - (left.y + right.y) / 2, 54000 * 3 / 100, 2);
+    EXPECT_EQ(left.y, a.y);
+    EXPECT_EQ(right.x, b.x);
 }
 
 TEST(PanelModelTest, ExactNinePointTableMapsWithinAPercentAndGarbageIsReported) {
