@@ -35,10 +35,10 @@ bool SamplesAgree() {
     char note[96];
     char* at = Append(note, "calibration refused: ");
     if (v.position < 0) {
-        at = Append(at, "the samples lie in one place or on one line");
+        at = Append(at, "the samples lie on one line");
     } else {
         at = Append(AppendNumber(Append(at, "target "), v.position), " is ");
-        at = Append(AppendNumber(at, v.offPercent), "% of the way to its neighbour");
+        at = Append(AppendNumber(at, v.offPercent), "% of a step from where the others put it");
     }
     *at = 0;
     PortNote(note);

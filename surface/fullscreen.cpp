@@ -40,6 +40,12 @@ PenPoint PointFromLParam(LPARAM lParam) {
     return PenPoint{(int32_t)(lParam & 0xFFFF), (int32_t)((lParam >> 16) & 0xFFFF)};
 }
 
+unsigned ShownControls() { return ShownTouchControls(KeyboardStatus, CalibrationActive == 1); }
+
+// Ink drawn over a touch control since it was last drawn: it is drawn again
+// when the pen comes up, and only then (an unbuffered panel would flicker).
+bool g_controlsInked = false;
+
 void DrawInkSegment(HWND window, PenPoint to) {
     {
         WindowDC dc(window);
@@ -47,21 +53,24 @@ void DrawInkSegment(HWND window, PenPoint to) {
         MoveToEx(dc, LastPenPoint.x, LastPenPoint.y, NULL);
         LineTo(dc, to.x, to.y);
     }
+    const ScreenSize screen = CurrentScreenSize();
+    const ScreenLine segment = {{LastPenPoint.x, LastPenPoint.y}, {to.x, to.y}};
+    if (TouchControlsMet(ShownControls(), segment, 1, screen.width, screen.height)) g_controlsInked = true;
     LastPenPoint = to;
     InkPresent = 1;
 }
-
-unsigned ShownControls() { return ShownTouchControls(KeyboardStatus, CalibrationActive == 1); }
 
 // The touch controls go back over whatever was drawn across them.
 void DrawTouchControls(HDC dc) {
     const unsigned shown = ShownControls();
     for (int control = 0; control < kTouchControlCount; ++control)
         if (shown & (1u << control)) DrawTouchControl(dc, control, CurrentScreenSize());
+    g_controlsInked = false;
 }
 
-void RedrawTouchControls(HWND window) {
-    if (!ShownControls()) return;  // with a whole keyboard the window is drawn as it always was
+void RedrawInkedTouchControls(HWND window) {
+    if (!g_controlsInked) return;
+    g_controlsInked = false;
     WindowDC dc(window);
     DrawTouchControls(dc);
 }
@@ -140,7 +149,6 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             WindowCalibration.timerTick(window);
-            if (window == FullScreenWindow) RedrawTouchControls(window);  // unless the tick closed it
             return 0;
         case WM_MOUSEMOVE:
             if (PenDown == 1) DrawInkSegment(window, PointFromLParam(lParam));
@@ -161,7 +169,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONUP:
             PenDown = 0;
-            RedrawTouchControls(window);  // a stroke may have crossed them
+            RedrawInkedTouchControls(window);
             return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -104,7 +104,7 @@ bool Agree(const Sample* samples, int taken, unsigned among, int64_t limit) {
 }  // namespace
 
 SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int mode, int taken) {
-    const SampleVerdict agree = {true, -1, 0}, oneLine = {false, -1, 0};
+    const SampleVerdict agree = {true, -1, 0}, oneLine = {false, -1, 0};  // on one line, or collapsed
     if ((mode != 5 && mode != 9) || taken < 2) return agree;
     if (taken > mode) taken = mode;
     Sample samples[kCalibrationPoints];
@@ -114,11 +114,18 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
         samples[k] = {p, (TargetPositions[p].x - kNearMargin) / spacing, (TargetPositions[p].y - kNearMargin) / spacing,
                       Raw(table[p].x), Raw(table[p].y)};
     }
-    if (taken == 2) {  // no grid yet, but two places
-        const Sample &a = samples[0], &b = samples[1];
-        const int64_t apart = Larger(Abs(b.column - a.column), Abs(b.row - a.row));
-        return Size(Vector{b.x - a.x, b.y - a.y}) >= kLeastStep * apart ? agree : oneLine;
-    }
+    // Two touches in one place, which no regular panel reports for two
+    // targets: where the others cannot tell which is off, the later is blamed
+    // (a tap where the last target was, say), a whole step off or more.
+    SampleVerdict onePlace = oneLine;
+    for (int j = 1; j < taken; ++j)
+        for (int i = 0; i < j; ++i) {
+            const int64_t apart = Larger(Abs(samples[j].column - samples[i].column), Abs(samples[j].row - samples[i].row));
+            if (onePlace.position < 0 &&
+                Size(Vector{samples[j].x - samples[i].x, samples[j].y - samples[i].y}) < kLeastStep * apart)
+                onePlace = SampleVerdict{false, samples[j].position, (int)(100 * apart)};
+        }
+    if (taken == 2) return onePlace.position < 0 ? agree : onePlace;
     bool grid = false;
     for (int i = 0; i < taken && !grid; ++i)
         for (int j = i + 1; j < taken && !grid; ++j)
@@ -126,14 +133,16 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
                 Grid g;
                 grid = GridThrough(samples[i], samples[j], samples[k], &g) == kGrid;
             }
-    if (!grid) return oneLine;
+    if (!grid) return onePlace;
 
     // A quarter of a step, once all are taken. Before, a misplaced touch may
     // itself fix the grid the others are judged by, and stretch their
     // offsets: only a third of a step is refused then.
     const int64_t limit = taken < mode ? 334 : 250;  // thousandths of a step
     const unsigned all = (1u << taken) - 1;
-    if (Agree(samples, taken, all, limit)) return agree;
+    // Two touches in one place are wrong whatever the rest say.
+    const SampleVerdict agreeing = onePlace.position < 0 ? agree : onePlace;
+    if (Agree(samples, taken, all, limit)) return agreeing;
     // A touch far off bends where the others put the rest, the more so where
     // it counts twice (the centre of a 5-point run, between two corners). So
     // the touch to blame is one without which the others agree, the nearest
@@ -148,8 +157,8 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
         if ((blamed < 0 || off <= blamedOff) && Agree(samples, taken, all & ~(1u << s), limit))
             blamed = s, blamedOff = off;
     }
-    if (blamed >= 0 && blamedOff < limit) return agree;
+    if (blamed >= 0 && blamedOff < limit) return agreeing;
     if (blamed < 0) blamed = furthest, blamedOff = furthestOff;
-    if (blamedOff >= kNowhere) return oneLine;
+    if (blamedOff >= kNowhere) return onePlace;
     return SampleVerdict{false, samples[blamed].position, blamedOff > 99990 ? 9999 : (int)(blamedOff / 10)};
 }

@@ -9,9 +9,9 @@
 #include "link/calibration_point.h"
 
 struct SampleVerdict {
-    bool agree;      // one regular grid passes within a quarter step of every sample
-    int position;    // when not: the target furthest off, or -1: the samples lie in one place or on one line
-    int offPercent;  // how far off it lies, in percent of the way to its neighbouring target
+    bool agree;      // every sample lies near where the others put it
+    int position;    // when not: the target to blame, or -1: the samples lie on one line
+    int offPercent;  // how far off it lies, in percent of a step (the way to a neighbouring target)
 };
 
 // The samples of a run of `mode` (5 or 9) taken so far: `taken` targets, in

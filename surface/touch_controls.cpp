@@ -10,8 +10,11 @@ const ScreenPoint kControlCentres[kTouchControlCount] = {
     {3456, 256},  // close: 27/32 of the width
     {1536, 256},  // grid: 3/8 of the width
 };
-// Half the side, as a fraction of the smaller extent: 32 pixels at 640x480.
+// Half the side, as a fraction of the smaller extent (32 pixels across at
+// 640x480), but never under a fingertip's 32 pixels across (at 480x272 the
+// fraction would give 18).
 const int kHalfSizeFraction = 137;
+const int kLeastHalfSize = 16;
 
 }  // namespace
 
@@ -27,7 +30,8 @@ unsigned ShownTouchControls(uint32_t status, bool calibrating) {
 void TouchControlSquare(int control, int width, int height, ScreenPoint* centre, int* halfSize) {
     centre->x = ScreenFraction(width, kControlCentres[control].x);
     centre->y = ScreenFraction(height, kControlCentres[control].y);
-    *halfSize = ScreenFraction(width < height ? width : height, kHalfSizeFraction);
+    const int scaled = ScreenFraction(width < height ? width : height, kHalfSizeFraction);
+    *halfSize = scaled > kLeastHalfSize ? scaled : kLeastHalfSize;
 }
 
 int TouchControlAt(unsigned shown, int x, int y, int width, int height) {
@@ -39,6 +43,22 @@ int TouchControlAt(unsigned shown, int x, int y, int width, int height) {
         if (x >= c.x - r && x <= c.x + r && y >= c.y - r && y <= c.y + r) return control;
     }
     return -1;
+}
+
+bool TouchControlsMet(unsigned shown, ScreenLine line, int penWidth, int width, int height) {
+    const int reach = penWidth / 2 + 1;
+    const int left = (line.from.x < line.to.x ? line.from.x : line.to.x) - reach;
+    const int right = (line.from.x < line.to.x ? line.to.x : line.from.x) + reach;
+    const int top = (line.from.y < line.to.y ? line.from.y : line.to.y) - reach;
+    const int bottom = (line.from.y < line.to.y ? line.to.y : line.from.y) + reach;
+    for (int control = 0; control < kTouchControlCount; ++control) {
+        if (!(shown & (1u << control))) continue;
+        ScreenPoint c;
+        int r;
+        TouchControlSquare(control, width, height, &c, &r);
+        if (left <= c.x + r + 1 && c.x - r - 1 <= right && top <= c.y + r + 1 && c.y - r - 1 <= bottom) return true;
+    }
+    return false;
 }
 
 int TouchControlGlyph(int control, ScreenPoint c, int r, ScreenLine lines[4]) {

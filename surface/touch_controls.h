@@ -14,9 +14,14 @@ enum TouchControl { kCloseControl, kGridControl, kTouchControlCount };
 // every other touch there is the current target's.
 unsigned ShownTouchControls(uint32_t keyboardStatus, bool calibrating);
 
-// Centre and half-size of a control's square; clear of every target's squares
-// and of the progress bar on any screen from 480 pixels up on each side.
+// Centre and half-size of a control's square: at least 32 pixels across,
+// clear of every target's squares, the progress bar and the side margin lines
+// a tick draws, on any screen the sheet fits (480x272 and up).
 void TouchControlSquare(int control, int width, int height, ScreenPoint* centre, int* halfSize);
+
+// Whether a line drawn with a pen of that width may cover part of a shown
+// control (its bounding box meets the control's square, outline included).
+bool TouchControlsMet(unsigned shown, ScreenLine line, int penWidth, int width, int height);
 
 // The shown control whose square (outline included) holds the point; -1 for none.
 int TouchControlAt(unsigned shown, int x, int y, int width, int height);

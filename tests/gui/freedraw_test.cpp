@@ -271,15 +271,16 @@ TEST_F(FreeDrawTest, EscapeWipesTheInkPutsTheGridBackThenCloses) {
 }
 
 TEST_F(FreeDrawTest, TaskbarCollapsesAndComesBackToItsExactRectangle) {
-    Taskbar taskbar(RECT{7, 430, 600, 471});
+    const int w = ScreenWidth(), h = ScreenHeight();
+    Taskbar taskbar(RECT{7, h - 50, w - 40, h - 9});
     ASSERT_TRUE(taskbar.Window());
-    HWND w = Open();
+    HWND window = Open();
     EXPECT_EQ(TaskbarWindow, taskbar.Window());
     EXPECT_TRUE(taskbar.Collapsed());
     Escape();
-    EXPECT_FALSE(IsWindow(w));
+    EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(taskbar.InPlace());
-    EXPECT_EQ(ScreenPixel(300, 450), kTaskbarColour) << "the taskbar is back but was never asked to paint";
+    EXPECT_EQ(ScreenPixel(w / 2, h - 30), kTaskbarColour) << "the taskbar is back but was never asked to paint";
 }
 
 TEST_F(FreeDrawTest, WithoutATaskbarNothingElseMoves) {
@@ -428,9 +429,8 @@ TEST_F(FreeDrawTest, EachKeyboardGetsControlsForTheKeysItLacksAndAWholeOneNone) 
         ASSERT_TRUE(FullScreenWindow);
         KillTimer(FullScreenWindow, kCalibrationTimerId);
         PumpMessages();
-        // A stroke across the controls while the pen stays down; the next tick draws them again.
-        Post(WM_LBUTTONDOWN, MK_LBUTTON, 10, 30);
-        Post(WM_MOUSEMOVE, MK_LBUTTON, ScreenWidth() - 10, 30);
+        // A stroke across the controls: the pen's coming up draws them again.
+        Stroke(10, 30, ScreenWidth() - 10, 30);
         PumpMessages();
         SendCalibrationTick();
         EXPECT_EQ(ControlDrawn(kCloseControl), c.closeInARun);
@@ -438,7 +438,6 @@ TEST_F(FreeDrawTest, EachKeyboardGetsControlsForTheKeysItLacksAndAWholeOneNone) 
         if (!c.closeInARun) {
             EXPECT_EQ(BlackPixels(), 0) << "the run's window is not as it always was";
         }
-        Post(WM_LBUTTONUP, 0);
         Key(VK_ESCAPE);  // wipes
         Escape();
         ASSERT_FALSE(IsWindow(FullScreenWindow));
@@ -485,4 +484,52 @@ TEST_F(FreeDrawTest, ByTouchAloneAStrokeIsWipedTheGridShownAndTheWindowClosed) {
     EXPECT_EQ(emu->Frames(), std::vector<std::string>{"R"});
     EXPECT_TRUE(taskbar.InPlace());
     EXPECT_EQ(ScreenPixel(w / 2, h - 13), kTaskbarColour) << "the taskbar was not painted again";
+}
+
+// The controls are drawn again when something was drawn over them (ink, a
+// wipe, the grid, a paint), and at no other time: an unbuffered panel would
+// show each drawing as a flicker. A patch painted over the close control
+// stays until something of the window's own crosses it.
+TEST_F(FreeDrawTest, TheControlsAreDrawnAgainOnlyWhenSomethingWasDrawnOverThem) {
+    Install("keyboard=none");
+    const struct {
+        const char* what;
+        bool calibrating;
+        void (*act)();
+        bool drawn;
+    } cases[] = {
+        {"ticks of a run", true, [] { for (int i = 0; i < 3; ++i) SendCalibrationTick(); }, false},
+        {"a stroke away from them", false, [] { Stroke(100, 300, 300, 400); }, false},
+        {"a stroke across them", false, [] { Stroke(10, ControlOnScreen(kCloseControl).centre.y, ScreenWidth() - 10,
+                                                     ControlOnScreen(kCloseControl).centre.y); }, true},
+        {"a stroke across them, in a run", true, [] { Stroke(10, ControlOnScreen(kCloseControl).centre.y,
+                                                            ScreenWidth() - 10, ControlOnScreen(kCloseControl).centre.y); }, true},
+        {"the grid", false, [] { Key('G'); }, true},
+        {"a wipe", false, [] { Stroke(100, 300, 300, 400); Key(VK_ESCAPE); }, true},
+        {"a paint", false, [] { InvalidateRect(FullScreenWindow, NULL, TRUE); }, true},
+    };
+    for (const auto& c : cases) {
+        if (c.calibrating) {
+            StartCalibration(9);
+            KillTimer(FullScreenWindow, kCalibrationTimerId);
+        } else {
+            Open();
+        }
+        PumpMessages();
+        ASSERT_TRUE(ControlDrawn(kCloseControl)) << c.what;
+        const Control close = ControlOnScreen(kCloseControl);
+        {
+            WindowDC dc(FullScreenWindow);
+            ScopedBrush patch(dc, RGB(0, 0, 255));
+            const RECT r = {close.centre.x - close.r, close.centre.y - close.r, close.centre.x + close.r + 1,
+                            close.centre.y + close.r + 1};
+            FillRect(dc, &r, patch.Get());
+        }
+        c.act();
+        PumpMessages();
+        EXPECT_EQ(ControlDrawn(kCloseControl), c.drawn) << c.what;
+        InkPresent = 0;
+        Escape();
+        ASSERT_FALSE(IsWindow(FullScreenWindow)) << c.what;
+    }
 }

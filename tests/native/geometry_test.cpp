@@ -128,14 +128,15 @@ TEST(TouchControls, ShownForTheKeysTheKeyboardLacks) {
     }
 }
 
-// On every screen from 480 pixels up on each side, portrait too, each control
-// is a fingertip square along the top, between the top targets (grid left of
-// the middle one, close right of it), and touches no target's squares or
-// marker (half-size 15 and the pen's pixel around it), the progress bar, the
-// screen's edge or the other control.
+// On every screen the sheet fits, 480x272 and up, portrait ones too, each
+// control is a fingertip square along the top, between the top targets (grid
+// left of the middle one, close right of it), and touches no target's squares
+// or marker (half-size 15 and the pen's pixel around it), the progress bar,
+// the side margin lines a tick draws again, the screen's edge or the other
+// control.
 TEST(TouchControls, FingertipSquaresAlongTheTopClearOfEverythingOnEveryScreen) {
     for (int w = 480; w <= 2048; w += 4) {
-        for (int h = 480; h <= 2048; h += 4) {
+        for (int h = 272; h <= 2048; h += 4) {
             ScreenPoint top[3];  // targets 4, 3 and 2: left, middle, right
             for (int i = 0; i < 3; ++i) TargetPixel(4 - i, w, h, &top[i]);
             Box controls[kTouchControlCount];
@@ -154,6 +155,11 @@ TEST(TouchControls, FingertipSquaresAlongTheTopClearOfEverythingOnEveryScreen) {
                 ASSERT_TRUE(box.left >= 0 && box.top >= 0 && box.right < w) << box << " off " << w << "x" << h;
                 const Box bar = {0, h - kProgressBarWidth - 3, w, h};
                 ASSERT_FALSE(box.Meets(bar)) << box << " meets the bar at " << w << "x" << h;
+                ScreenLine margins[2];
+                SideMarginLines(w, h, margins);
+                for (const ScreenLine& m : margins)
+                    ASSERT_FALSE(box.Meets(Box{m.from.x - 1, 0, m.from.x + 1, h}))
+                        << box << " meets the margin line at x " << m.from.x << " at " << w << "x" << h;
                 for (int t = 0; t < kTargetCount; ++t) {
                     ScreenPoint p;
                     TargetPixel(t, w, h, &p);
@@ -166,6 +172,28 @@ TEST(TouchControls, FingertipSquaresAlongTheTopClearOfEverythingOnEveryScreen) {
                 << controls[kCloseControl] << " meets " << controls[kGridControl] << " at " << w << "x" << h;
         }
     }
+}
+
+// Which lines may cover a control, with the pen's width, and only shown ones.
+TEST(TouchControls, ALineMeetsAControlWhereItsBoxDoes) {
+    const unsigned both = (1u << kCloseControl) | (1u << kGridControl);
+    const struct {
+        unsigned shown;
+        ScreenLine line;
+        int pen;
+        bool met;
+    } cases[] = {
+        {both, {{10, 30}, {630, 30}}, 1, true},          // across the top
+        {1u << kGridControl, {{500, 10}, {600, 50}}, 1, false},  // over close, which is not shown
+        {both, {{500, 10}, {600, 50}}, 1, true},
+        {both, {{100, 200}, {600, 300}}, 1, false},       // below them
+        {both, {{540, 49}, {540, 60}}, 1, false},         // one pixel below close's outline
+        {both, {{540, 49}, {540, 60}}, 2, true},          // a wider pen reaches it
+        {both, {{0, 0}, {0, 0}}, 1, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TouchControlsMet(c.shown, c.line, c.pen, 640, 480), c.met)
+            << c.line.from.x << "," << c.line.from.y << "-" << c.line.to.x << "," << c.line.to.y << " pen " << c.pen;
 }
 
 TEST(TouchControls, APressCountsOnlyOnAShownControlOutlineIncluded) {
