@@ -27,7 +27,7 @@ file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/device-objects.txt
 if(TOUCHPANEL_TESTS)
   add_test(NAME device_check
            COMMAND ${DEVICE_CHECK} $<TARGET_FILE:touchpanel> ${DEVICE_CHECK_ARGS}
-                   --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 102400)
+                   --objects ${CMAKE_BINARY_DIR}/device-objects.txt --budget 106496)
 
   set(SAMPLE ${CMAKE_SOURCE_DIR}/ce/check/samples/sample.cpp)
   # The desktop way: Subsystem 2, desktop libraries, the C run-time, stdcall.

@@ -8,23 +8,28 @@ namespace {
 
 // A panel's raw step between neighbouring targets is hundreds of units at
 // the least; samples closer than this lie in one place.
-const int64_t kLeastStep = 16;
+const int32_t kLeastStep = 16;
 
+// Raw values are 16 bits, grid places 0 to 2: every difference, step and
+// offset below fits in 32 bits (at most 2^21), and only the products of
+// two of them need 64.
 struct Sample {
     int position;
-    int64_t column, row;  // on the targets' grid, 0 to 2
-    int64_t x, y;         // raw, 0 to 65535
+    int32_t column, row;  // on the targets' grid, 0 to 2
+    int32_t x, y;         // raw, 0 to 65535
 };
 
-int64_t Raw(int32_t v) { return v < 0 ? 0 : v > 65535 ? 65535 : v; }
-int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
-int64_t Larger(int64_t a, int64_t b) { return a > b ? a : b; }
+int32_t Raw(int32_t v) { return v < 0 ? 0 : v > 65535 ? 65535 : v; }
+int32_t Abs(int32_t v) { return v < 0 ? -v : v; }
+int64_t Abs64(int64_t v) { return v < 0 ? -v : v; }
+int32_t Larger(int32_t a, int32_t b) { return a > b ? a : b; }
+int64_t Larger64(int64_t a, int64_t b) { return a > b ? a : b; }
 
 struct Vector {
-    int64_t x, y;
+    int32_t x, y;
 };
-int64_t Cross(Vector a, Vector b) { return a.x * b.y - a.y * b.x; }
-int64_t Size(Vector v) { return Larger(Abs(v.x), Abs(v.y)); }
+int64_t Cross(Vector a, Vector b) { return (int64_t)a.x * b.y - (int64_t)a.y * b.x; }
+int32_t Size(Vector v) { return Larger(Abs(v.x), Abs(v.y)); }
 
 // The regular grid through three samples (an affine image of the targets'
 // grid), kept multiplied by d, the determinant of their grid places, so that
@@ -32,7 +37,7 @@ int64_t Size(Vector v) { return Larger(Abs(v.x), Abs(v.y)); }
 // origin * d + (column - c0) * columnStep + (row - r0) * rowStep.
 struct Grid {
     const Sample* origin;
-    int64_t d;
+    int32_t d;
     Vector columnStep, rowStep;  // each times d
     int64_t det;                 // Cross(columnStep, rowStep): the area of one cell, times d squared
 };
@@ -40,7 +45,7 @@ struct Grid {
 enum Fit { kNoGrid, kCollapsed, kGrid };
 
 Fit GridThrough(const Sample& a, const Sample& b, const Sample& c, Grid* g) {
-    const int64_t bc = b.column - a.column, br = b.row - a.row, cc = c.column - a.column, cr = c.row - a.row;
+    const int32_t bc = b.column - a.column, br = b.row - a.row, cc = c.column - a.column, cr = c.row - a.row;
     g->origin = &a;
     g->d = bc * cr - cc * br;
     if (g->d == 0) return kNoGrid;  // three targets on one line fix no grid
@@ -48,24 +53,34 @@ Fit GridThrough(const Sample& a, const Sample& b, const Sample& c, Grid* g) {
     g->columnStep = {bv.x * cr - cv.x * br, bv.y * cr - cv.y * br};
     g->rowStep = {bc * cv.x - cc * bv.x, bc * cv.y - cc * bv.y};
     g->det = Cross(g->columnStep, g->rowStep);
-    const int64_t least = kLeastStep * Abs(g->d);
+    const int32_t least = kLeastStep * Abs(g->d);
     // Samples in one place, or so near one line that a cell is a sliver:
     // its sides within about 14 degrees of each other.
     const bool open = Size(g->columnStep) >= least && Size(g->rowStep) >= least &&
-                      4 * Abs(g->det) >= Size(g->columnStep) * Size(g->rowStep);
+                      4 * Abs64(g->det) >= (int64_t)Size(g->columnStep) * Size(g->rowStep);
     return open ? kGrid : kCollapsed;
 }
 
 // Where the others put a sample nowhere, their samples having collapsed.
 const int64_t kNowhere = 1000000;
 
+// The thousandths of whole that part is (both positive), 64,000 at most,
+// with a 32-bit division: the 486 has no 64-bit one. Both are brought down
+// together until whole fits in 15 bits, which keeps the ratio to a
+// thousandth.
+int64_t Permille(int64_t part, int64_t whole) {
+    if (part >= whole * 64) return 64000;
+    while (whole >= (1 << 15)) part >>= 1, whole >>= 1;
+    return (uint32_t)part * 1000u / (uint32_t)whole;
+}
+
 // How far a sample lies from its place on the grid, along the grid's
 // columns and rows, the larger of the two, in thousandths of a step.
 int64_t OffPermille(const Grid& g, const Sample& s) {
-    const int64_t dc = s.column - g.origin->column, dr = s.row - g.origin->row;
+    const int32_t dc = s.column - g.origin->column, dr = s.row - g.origin->row;
     const Vector e = {(s.x - g.origin->x) * g.d - dc * g.columnStep.x - dr * g.rowStep.x,
                       (s.y - g.origin->y) * g.d - dc * g.columnStep.y - dr * g.rowStep.y};
-    return 1000 * Larger(Abs(Cross(e, g.rowStep)), Abs(Cross(g.columnStep, e))) / Abs(g.det);
+    return Permille(Larger64(Abs64(Cross(e, g.rowStep)), Abs64(Cross(g.columnStep, e))), Abs64(g.det));
 }
 
 // How far sample s lies from where the other samples of `among` (one bit
@@ -110,7 +125,7 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
     Sample samples[kCalibrationPoints];
     for (int k = 0; k < taken; ++k) {
         const int p = mode == 5 ? 2 * k : k;
-        const int64_t spacing = kCentre - kNearMargin;
+        const int32_t spacing = kCentre - kNearMargin;
         samples[k] = {p, (TargetPositions[p].x - kNearMargin) / spacing, (TargetPositions[p].y - kNearMargin) / spacing,
                       Raw(table[p].x), Raw(table[p].y)};
     }
@@ -120,7 +135,7 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
     SampleVerdict onePlace = oneLine;
     for (int j = 1; j < taken; ++j)
         for (int i = 0; i < j; ++i) {
-            const int64_t apart = Larger(Abs(samples[j].column - samples[i].column), Abs(samples[j].row - samples[i].row));
+            const int32_t apart = Larger(Abs(samples[j].column - samples[i].column), Abs(samples[j].row - samples[i].row));
             if (onePlace.position < 0 &&
                 Size(Vector{samples[j].x - samples[i].x, samples[j].y - samples[i].y}) < kLeastStep * apart)
                 onePlace = SampleVerdict{false, samples[j].position, (int)(100 * apart)};
@@ -160,5 +175,5 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
     if (blamed >= 0 && blamedOff < limit) return agreeing;
     if (blamed < 0) blamed = furthest, blamedOff = furthestOff;
     if (blamedOff >= kNowhere) return onePlace;
-    return SampleVerdict{false, samples[blamed].position, blamedOff > 99990 ? 9999 : (int)(blamedOff / 10)};
+    return SampleVerdict{false, samples[blamed].position, (int)blamedOff / 10};  // below kNowhere
 }
