@@ -27,9 +27,10 @@ target_link_libraries(coredll_standin PRIVATE kernel32)
 forwarding_library(commctrl_standin COMMCTRL ${CMAKE_BINARY_DIR}/standin-commctrl.def)
 
 # The simulator's core library: the emulator behind CreateFileW and
-# DeviceIoControl, built with the desktop's run-time like any simulator code.
+# DeviceIoControl, the debug output in its trace, built with the desktop's
+# run-time like any simulator code.
 write_def(${CMAKE_BINARY_DIR}/sim-coredll.def COREDLL.dll "${COREDLL_FUNCTIONS};${COREDLL_LOOKUPS}" FORWARD
-          EXCEPT CreateFileW DeviceIoControl)
+          EXCEPT CreateFileW DeviceIoControl OutputDebugStringW)
 add_library(coredll_sim SHARED sim/coredll_standin.cpp sim/sim_startup_win32.cpp ce/get_proc_address.c
             ${CMAKE_BINARY_DIR}/sim-coredll.def)
 set_target_properties(coredll_sim PROPERTIES OUTPUT_NAME COREDLL PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${SIM_DIR}

@@ -1,8 +1,9 @@
 // A stand-in for the device's core library with the emulated "FPD1:" driver
 // inside: the device flavour of the program, run here, opens the driver and
 // sends it requests exactly as on the device, and this library answers them.
-// Every other function is forwarded to the desktop library that has it (the
-// forwarders are in the generated module definition beside this library).
+// Its debug output goes into the trace. Every other function is forwarded to
+// the desktop library that has it (the forwarders are in the generated module
+// definition beside this library).
 #include <windows.h>
 
 #include "platform/port.h"
@@ -32,6 +33,16 @@ extern "C" BOOL WINAPI StandInDeviceIoControl(HANDLE device, DWORD code, LPVOID 
     int result = PortIoControl(device, code, in, inSize, out, outSize, &count);
     if (returned) *returned = count;
     return result;
+}
+
+// What the program tells a debugger goes into the simulator's trace, as a
+// NOTE line, where a device would show it on its debug output.
+extern "C" void WINAPI StandInOutputDebugStringW(LPCWSTR text) {
+    char line[128];
+    int n = 0;
+    for (; text && text[n] && text[n] != L'\n' && n < 127; ++n) line[n] = text[n] < 0x80 ? (char)text[n] : '?';
+    line[n] = 0;
+    PortNote(line);
 }
 
 // The keyboard the simulator's configuration names (a full one by default).

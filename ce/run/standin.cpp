@@ -345,6 +345,7 @@ void PreparePropertySheetW(Export*, uint32_t* args) {
 // The simulator's two functions (sim/coredll_standin.cpp), desktop __stdcall.
 extern "C" HANDLE WINAPI StandInCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 extern "C" BOOL WINAPI StandInDeviceIoControl(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+extern "C" void WINAPI StandInOutputDebugStringW(LPCWSTR);
 namespace {
 #endif
 
@@ -361,8 +362,12 @@ struct Setup {
                           Pops(&StandInCreateFileW) == Pops(&::CreateFileW) &&
                           ArgBytes(&StandInDeviceIoControl) == ArgBytes(&::DeviceIoControl),
                       "the simulator's functions have the desktop prototypes");
+        static_assert(ArgBytes(&StandInOutputDebugStringW) == ArgBytes(&::OutputDebugStringW) &&
+                          Pops(&StandInOutputDebugStringW) == Pops(&::OutputDebugStringW),
+                      "the trace's debug output has the desktop prototype");
         if (Export* e = Find("CreateFileW")) e->target = (void*)&StandInCreateFileW;
         if (Export* e = Find("DeviceIoControl")) e->target = (void*)&StandInDeviceIoControl;
+        if (Export* e = Find("OutputDebugStringW")) e->target = (void*)&StandInOutputDebugStringW;
 #else
         if (Export* e = Find("PropertySheetW")) e->prepare = PreparePropertySheetW;
 #endif
