@@ -122,3 +122,12 @@ calibrate() { # BUTTON POSITIONS...
     if [ "$n" -lt $# ]; then wait_count "REQ 19 " $((selects + n + 1)) 20; fi
   done
 }
+# The last calibration was refused for the misplaced touch of TARGET: the
+# trace names it, and nothing of the table was written between the run's CR
+# and the refusal.
+refused_run() { # TARGET
+  grep -q "NOTE calibration refused: target $1 " "$trace" || fail "the misplaced touch of target $1 was not refused"
+  awk '/ TX CR$/ { table = 0 } / TX SP(1[0-9A-F]|2[01])[0-9A-F]+$/ || / TX PL$/ { table++ }
+       /NOTE calibration refused/ { exit table > 0 }' "$trace" || fail "the refused run wrote into the controller"
+  echo "   $(grep 'NOTE calibration refused' "$trace" | tail -1 | cut -d' ' -f3-)"
+}
