@@ -15,7 +15,7 @@ void ResetCalibrationRun() {
     CalibrationMode = 0;
 }
 
-int CurrentTargetPosition() { return CalibrationMode == 5 ? 2 * CurrentPointIndex : CurrentPointIndex; }
+int CurrentTargetPosition() { return TargetPositionOf(CalibrationMode, CurrentPointIndex); }
 
 namespace {
 

@@ -20,6 +20,10 @@ const int kCalibrationTimeoutTicks = 125;  // the 126th tick of one target close
 // (The mode and target index stay as the driver was last told them.)
 void ResetCalibrationRun();
 
+// Target position that a run of `mode` shows as its `index`-th target: a
+// 5-point run takes the corners and the centre, every other position.
+inline int TargetPositionOf(int mode, int index) { return mode == 5 ? 2 * index : index; }
+
 // Target position that CurrentPointIndex shows in the current mode.
 int CurrentTargetPosition();
 

@@ -2,6 +2,7 @@
 
 #include <stdint.h>
 
+#include "surface/calibration_capture.h"
 #include "surface/overlay_geometry.h"
 
 namespace {
@@ -124,7 +125,7 @@ SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int
     if (taken > mode) taken = mode;
     Sample samples[kCalibrationPoints];
     for (int k = 0; k < taken; ++k) {
-        const int p = mode == 5 ? 2 * k : k;
+        const int p = TargetPositionOf(mode, k);
         const int32_t spacing = kCentre - kNearMargin;
         samples[k] = {p, (TargetPositions[p].x - kNearMargin) / spacing, (TargetPositions[p].y - kNearMargin) / spacing,
                       Raw(table[p].x), Raw(table[p].y)};

@@ -19,5 +19,5 @@ struct SampleVerdict {
 // the samples themselves, so the first three always agree unless they lie in
 // one place or on one line; from the fourth on, each sample must lie less
 // than a quarter of the way to a neighbouring target from where the others
-// put it.
+// put it (a third, until all the run's targets are taken).
 SampleVerdict JudgeSamples(const CalibrationPoint table[kCalibrationPoints], int mode, int taken);

@@ -76,7 +76,6 @@ land() {
     kill_root_procs
   fi
   wait "$launcher" || status=$?
-  child=""
   say "launcher exit code $status"
   [ "$status" = 0 ] || launcher_status=$status
 }

@@ -602,8 +602,6 @@ bool TouchTargets(Emulator& emu, int mode, Touch touch) {
     return false;
 }
 
-int PositionOf(int mode, int k) { return mode == 5 ? 2 * k : k; }
-
 }  // namespace
 
 // Runs with a misplaced touch, for both modes: each target touched at the
@@ -625,7 +623,7 @@ TEST_F(CalibrationTest, AMisplacedTouchRestartsTheRunWithNothingWrittenAndAnyReg
         for (const char* panel : {"", "swap;mirrory", "mirrorx;mirrory;bits:12", "swap;mirrorx;bow:3"})
             cases.push_back({m + "a clean run on panel \"" + panel + "\"", mode, panel, -1, 0});
         for (int k = 0; k < mode; ++k)
-            cases.push_back({m + "target " + std::to_string(PositionOf(mode, k)) + " at its neighbour's place", mode,
+            cases.push_back({m + "target " + std::to_string(TargetPositionOf(mode, k)) + " at its neighbour's place", mode,
                              "", k, 0});
         cases.push_back({m + "the third target 30 % of a step off", mode, "", 2, 3});
         cases.push_back({m + "every target at the centre", mode, "", -2, 0});
@@ -638,10 +636,10 @@ TEST_F(CalibrationTest, AMisplacedTouchRestartsTheRunWithNothingWrittenAndAnyReg
         KillTimer(run, kCalibrationTimerId);
         const int selects = emu->SelectCount();
         bool refused = TouchTargets(*emu, c.mode, [&c](int k) {
-            const int p = PositionOf(c.mode, k);
+            const int p = TargetPositionOf(c.mode, k);
             if (c.misplaced == -2) return TargetOnScreen(0);
             if (k != c.misplaced) return TargetOnScreen(p);
-            const ScreenPoint at = TargetOnScreen(p), other = TargetOnScreen(PositionOf(c.mode, k == 0 ? 1 : k - 1));
+            const ScreenPoint at = TargetOnScreen(p), other = TargetOnScreen(TargetPositionOf(c.mode, k == 0 ? 1 : k - 1));
             if (c.tenths == 0) return other;
             const int steps = c.mode == 5 && k > 1 ? 2 : 1;  // between two corners of a 5-point run
             return ScreenPoint{at.x + (other.x - at.x) * c.tenths / (10 * steps),
@@ -658,7 +656,7 @@ TEST_F(CalibrationTest, AMisplacedTouchRestartsTheRunWithNothingWrittenAndAnyReg
             EXPECT_EQ(emu->SelectedPoint(), 0) << c.what;
             EXPECT_GT(emu->SelectCount(), selects) << c.what;
             EXPECT_EQ(CountMessageBoxes(), 0) << c.what;
-            TouchTargets(*emu, c.mode, [&c](int k) { return TargetOnScreen(PositionOf(c.mode, k)); });
+            TouchTargets(*emu, c.mode, [&c](int k) { return TargetOnScreen(TargetPositionOf(c.mode, k)); });
         }
         EXPECT_FALSE(IsWindow(run)) << c.what << ": no upload";
         EXPECT_EQ(emu->FramesStartingWith("SP"), 18) << c.what;

@@ -59,6 +59,12 @@ Control ControlOnScreen(int control) {
     return c;
 }
 
+// From one side of the screen to the other, through the controls' centres.
+void StrokeAcrossTheControls() {
+    const int y = ControlOnScreen(kCloseControl).centre.y;
+    Stroke(10, y, ScreenWidth() - 10, y);
+}
+
 void Tap(ScreenPoint p) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
     Post(WM_LBUTTONUP, 0, p.x, p.y);
@@ -500,10 +506,8 @@ TEST_F(FreeDrawTest, TheControlsAreDrawnAgainOnlyWhenSomethingWasDrawnOverThem) 
     } cases[] = {
         {"ticks of a run", true, [] { for (int i = 0; i < 3; ++i) SendCalibrationTick(); }, false},
         {"a stroke away from them", false, [] { Stroke(100, 300, 300, 400); }, false},
-        {"a stroke across them", false, [] { Stroke(10, ControlOnScreen(kCloseControl).centre.y, ScreenWidth() - 10,
-                                                     ControlOnScreen(kCloseControl).centre.y); }, true},
-        {"a stroke across them, in a run", true, [] { Stroke(10, ControlOnScreen(kCloseControl).centre.y,
-                                                            ScreenWidth() - 10, ControlOnScreen(kCloseControl).centre.y); }, true},
+        {"a stroke across them", false, StrokeAcrossTheControls, true},
+        {"a stroke across them, in a run", true, StrokeAcrossTheControls, true},
         {"the grid", false, [] { Key('G'); }, true},
         {"a wipe", false, [] { Stroke(100, 300, 300, 400); Key(VK_ESCAPE); }, true},
         {"a paint", false, [] { InvalidateRect(FullScreenWindow, NULL, TRUE); }, true},

@@ -80,7 +80,7 @@ TEST_F(SoakTest, TwoHundredCalibrationRunsUnderFaultsEachEndCleanly) {
                 SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
                 break;
             }
-            if (tick % 2 == 1 && k < targets) TouchTarget(mode == 5 ? 2 * k : k);
+            if (tick % 2 == 1 && k < targets) TouchTarget(TargetPositionOf(mode, k));
             SendCalibrationTick();
             if (tick % 2 == 1 && k < targets) {
                 Sim()->TouchUp();
